@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets everything up, builds the reader and the sample book, installs the book and opens it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh release
+out=build/release
+if [[ -x $out/tools/bookmake/bookmake && -d samples/book ]]; then
+  # The book goes where the reader starts: a "book" folder beside which it runs.
+  rm -rf "$out/sample/book"
+  "$out/tools/bookmake/bookmake" install samples/book "$out/sample/book" >/dev/null
+  cp -n samples/program/* "$out/sample/book/" 2>/dev/null || true
+fi
+mkdir -p "$out/sample"
+cd "$out/sample"
+exec ../src/app/ebook "$@"
