@@ -66,3 +66,23 @@ TEST(Text, WordLettersIncludeYo) {
     EXPECT_EQ(foldYo(0xA8), 0xC5);
     EXPECT_EQ(foldYo(0xB8), 0xE5);
 }
+
+#include "platform/words.h"
+
+#include <vector>
+
+TEST(Words, CountsRunsOfThreeOrMoreLettersFromBody) {
+    // "да" is too short and is not counted; "ёлка" counts whole; Latin and digits separate.
+    const std::string page = w1251("<html>Заголовок<Body>да ёлка-палка abc мир2мир");
+    const size_t from = countedTextStart(page);
+    EXPECT_EQ(page.substr(from, 5), "<Body");
+    std::vector<std::string> words;
+    std::vector<uint32_t> ordinals;
+    forEachCountedWord(page, from, [&](size_t s, size_t len, uint32_t ord) {
+        words.push_back(cp1251ToUtf8(page.substr(s, len)));
+        ordinals.push_back(ord);
+    });
+    EXPECT_EQ(words, (std::vector<std::string>{"ёлка", "палка", "мир", "мир"}));
+    EXPECT_EQ(ordinals, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(countedTextStart(w1251("без тела")), 0u);
+}
