@@ -14,10 +14,12 @@ packages=(
   xvfb xauth
 )
 
+# One dpkg-query for all: a package it does not list as installed is missing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null \
+  | awk '$4 == "installed" { sub(/:.*/, "", $1); print $1 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  grep -qx -- "$p" <<<"$installed" || missing+=("$p")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
