@@ -32,3 +32,7 @@ bool readFile(std::string_view path1251, std::string& bytes);
 
 // Writes a whole file atomically (temporary file in the same folder, then rename).
 bool writeFileAtomic(std::string_view path1251, std::string_view bytes);
+
+// The same two on a native path (UTF-8), for files whose place is already native (the registry).
+bool readNativeFile(const std::string& nativeUtf8, std::string& bytes);
+bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes);
