@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -231,7 +232,14 @@ Hive parseHive(std::string_view bytes) {
 
 std::string serializeHive(const Hive& hive) {
     std::string out = "; Registry root of the reader. UTF-8; values: \"name\"=\"text\" or \"name\"=dword:hex.\n";
-    for (const Key& k : hive.keys()) {
+    // Sorted by path, so a key comes right after its parent whatever order it was made in.
+    std::vector<const Key*> sorted;
+    for (const Key& k : hive.keys()) sorted.push_back(&k);
+    std::sort(sorted.begin(), sorted.end(), [](const Key* a, const Key* b) {
+        return lowerCp1251(a->path) < lowerCp1251(b->path);
+    });
+    for (const Key* key : sorted) {
+        const Key& k = *key;
         out += "\n[";
         out += cp1251ToUtf8(k.path);
         out += "]\n";
@@ -374,7 +382,8 @@ std::vector<std::string> TRegistry::GetKeyNames() const {
     if (!m_open) return names;
     const std::string prefix = m_path.empty() ? std::string() : lowerCp1251(m_path) + "\\";
     std::vector<std::string> lowered;
-    for (const Key& k : readHive(RootKey).keys()) {
+    const Hive hive = readHive(RootKey);
+    for (const Key& k : hive.keys()) {
         const std::string l = lowerCp1251(k.path);
         if (k.path.empty() || l.compare(0, prefix.size(), prefix) != 0 || l.size() == prefix.size()) continue;
         const size_t end = k.path.find('\\', prefix.size());
