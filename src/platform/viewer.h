@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QSet>
+#include <QHash>
 #include <QTextBrowser>
 #include <QVariant>
 
@@ -31,7 +31,7 @@ public:
     // Reads the file (reader path, Windows-1251), shows it and positions at the anchor ("#x" or
     // "x"; empty = top). False when the file cannot be read: the page on screen stays.
     bool loadFile(const std::string& path1251, const std::string& anchor1251 = {});
-    // Shows Windows-1251 HTML bytes; baseFolder1251 is the folder of the page (frame sources).
+    // Shows Windows-1251 HTML bytes (no current file).
     void loadHtml(const QByteArray& page1251, const std::string& anchor1251 = {});
     void reload();                               // the same file again, at the top
     void clearPage();                            // empty view, no current file
@@ -86,4 +86,5 @@ private:
     QImage m_backdrop;
     bool m_backdropActive = false;
     QString m_pressedHref;
+    QString m_linkStyle;
 };

@@ -70,8 +70,8 @@ public:
     const std::string& pageName(int i) const;
 };
 
-// Parses "contents.txt". A line more than one level deeper than the line before it (or a first
-// line that is not at the top level) fails with a message naming the line number.
+// Parses "contents.txt". The first line is a top-level entry whatever its indentation; a later
+// line more than one level deeper than the line before it fails with a message naming the line.
 ReadStatus parseContentsTree(std::string_view bytes, std::vector<TreeEntry>& entries);
 
 // Fills records from "offset1.txt" bytes (room for entryCount + 2 records).

@@ -11,34 +11,37 @@
 #include <array>
 #include <vector>
 
-class QTreeWidgetItem;
-
 // The item role that holds an item's absolute index (its line in "contents.txt").
 inline constexpr int kEntryIndexRole = Qt::UserRole + 1;
 
 class KatalogFiller {
 public:
+    // Keeps the icons of the tree's items right when they are expanded or collapsed.
+    explicit KatalogFiller(QTreeWidget* tree);
+
     // Replaces the tree's items by the entries (captions decoded from Windows-1251), expands
     // entry 0 one level when it has children, and sets the icons.
-    void load(QTreeWidget* tree, const BookContents& contents);
-    void clear(QTreeWidget* tree);
+    void load(const BookContents& contents);
+    void clear();
 
     QTreeWidgetItem* item(int index) const; // nullptr outside the contents
-    static int indexOf(const QTreeWidgetItem* item); // -1 for nullptr
+    static int indexOf(const QTreeWidgetItem* item); // absolute index; -1 for nullptr
 
-    // Icons 0-4 of the image list (a scheme replaces them); empty icons show none.
+    // The image list (a scheme replaces its pictures); icons 0-4 are used.
     void setIcons(const std::array<QIcon, 7>& icons);
-    void setShowIcons(bool show);
-    // Recomputes every item's icon from its children and expanded state.
-    void refreshIcons();
+    void setShowIcons(bool show); // hand-set colours: no icons
+    void refreshIcons();          // every item's icon from its children and expanded state
 
     // Expand all / collapse all, keeping the selection.
-    void expandAll(QTreeWidget* tree);
-    void collapseAll(QTreeWidget* tree);
-    // Selects the item of an entry (and makes it visible); -1 clears the selection.
-    void select(QTreeWidget* tree, int index);
+    void expandAll();
+    void collapseAll();
+    // Selects the item of an entry and makes it visible; -1 clears the selection.
+    void select(int index);
 
 private:
+    void updateIcon(QTreeWidgetItem* item);
+
+    QTreeWidget* m_tree;
     const BookContents* m_contents = nullptr;
     std::vector<QTreeWidgetItem*> m_items;
     std::array<QIcon, 7> m_icons;

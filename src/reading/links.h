@@ -45,11 +45,12 @@ struct LinkAction {
     LinkKind kind = LinkKind::PageFile;
     bool doNothing = false;   // e.g. a numbered link out of range, no next page, bad task link
     TaskLink task;            // Task
-    std::string anchor;       // Anchor, NumberedEntry, RelativePage: anchor name (no "#")
+    std::string anchor;       // Anchor: the name after "#"; NumberedEntry: the text after "#";
+                              // RelativePage: the part from "#" on (as ShowPageFile takes it)
     std::string target;       // Web: the address; Video, ShellDocument, OutsideFile: the path;
                               // RelativePage, PageFile: the page name
     std::string workFolder;   // shell actions: the working folder to use
-    bool targetReadable = true; // Video: false -> message videoMessage
+    bool targetReadable = true; // Video: false -> show message (caption "Ошибка", stop icon)
     std::string message;      // Video: "Не могу открыть файл %s" with the path
     ResolvedPage page;        // Continuation, NumberedEntry: the page and the entry it belongs to
 };
