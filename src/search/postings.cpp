@@ -1,0 +1,63 @@
+#include "search/postings.h"
+
+#include <bit>
+
+static_assert(std::endian::native == std::endian::little, "index files are little-endian");
+
+bool normalisePostings(std::string_view block, std::string& out) {
+    out.clear();
+    const char* const b = block.data();
+    const size_t len = block.size();
+
+    // First pass: count the records and the short ones, checking every length on the way.
+    size_t records = 0, shortRecords = 0;
+    for (size_t off = 0; off < len;) {
+        if (len - off < 4) return false;
+        const uint32_t word = loadU32(b + off);
+        size_t n, head;
+        if ((word >> 24) == 0xFF) {
+            if (len - off < 6) return false;
+            n = loadU16(b + off + 4);
+            head = 6;
+        } else {
+            n = word >> 24;
+            head = 4;
+            ++shortRecords;
+        }
+        if (n == 0 || (len - off - head) / 2 < n) return false;
+        off += head + 2 * n;
+        ++records;
+    }
+
+    // Second pass: write the records out.
+    out.resize(len + 2 * (records + shortRecords));
+    char* o = out.data();
+    for (size_t off = 0; off < len;) {
+        const uint32_t word = loadU32(b + off);
+        size_t n, head;
+        if ((word >> 24) == 0xFF) {
+            n = loadU16(b + off + 4);
+            head = 6;
+        } else {
+            n = word >> 24;
+            head = 4;
+        }
+        storeU32(o, word & 0xFFFFFF);
+        storeU32(o + 4, uint32_t(kRecordHeader + 2 * n));
+        std::memcpy(o + kRecordHeader, b + off + head, 2 * n);
+        o += kRecordHeader + 2 * n;
+        off += head + 2 * n;
+    }
+    return true;
+}
+
+bool isNormalisedList(std::string_view list) {
+    for (size_t off = 0; off < list.size();) {
+        if (list.size() - off < kRecordHeader + 2) return false;
+        const uint32_t recLen = loadU32(list.data() + off + 4);
+        if (recLen < kRecordHeader + 2 || recLen % 2 != 0 || recLen > list.size() - off)
+            return false;
+        off += recLen;
+    }
+    return true;
+}
