@@ -181,13 +181,23 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key,
             const Line& l = ini.lines[after];
             out.append(bytes.substr(0, l.next));
             if (l.next == l.end) out += kEol; // the last line had no line end
-            out += std::string(trim(key)) + "=" + value + kEol;
+            out += trim(key);
+            out += '=';
+            out += value;
+            out += kEol;
             out.append(bytes.substr(l.next));
         }
     } else {
         out = std::string(bytes);
         if (!out.empty() && out.back() != '\n') out += kEol;
-        out += "[" + std::string(trim(section)) + "]" + kEol + std::string(trim(key)) + "=" + value + kEol;
+        out += '[';
+        out += trim(section);
+        out += ']';
+        out += kEol;
+        out += trim(key);
+        out += '=';
+        out += value;
+        out += kEol;
     }
     return writeFileAtomic(m_path, out);
 }
