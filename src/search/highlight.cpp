@@ -54,7 +54,8 @@ bool findLemmaHits(std::string_view upper, const std::vector<int32_t>& lemmas, c
         key.assign(upper.substr(start, length));
         for (char& ch : key) ch = char(foldYo(static_cast<unsigned char>(ch)));
         size_t position;
-        if (forms.find(key, position))
+        if (forms.find(key, position) &&
+            std::find(lemmas.begin(), lemmas.end(), forms.value(position)) != lemmas.end())
             hits.push_back({start, start + length - 1, forms.value(position), ordinal, true});
     });
     const int b = int(lemmas.size());

@@ -33,8 +33,8 @@ struct HitSpan {
 // Every word form of the lemmas, through the morphology layer.
 Blword buildFormDictionary(const std::vector<int32_t>& lemmas);
 
-// The hits to mark, in page order, without overlaps. forms must hold the forms of
-// inputs.lemmas (buildFormDictionary); it is not used when there are no lemmas.
+// The hits to mark, in page order, without overlaps. forms holds the forms of inputs.lemmas
+// (buildFormDictionary); forms of other lemmas in it are not looked for.
 std::vector<HitSpan> findHits(std::string_view page, const HighlightInputs& inputs,
                               const Blword& forms);
 
