@@ -86,6 +86,8 @@ std::string driveRoot() {
 }
 
 std::string nativePath(std::string_view path1251) {
+    // The reader's paths are C strings: a NUL ends one (and must not reach the system halfway).
+    path1251 = path1251.substr(0, path1251.find('\0'));
     if (path1251.empty()) return {};
     std::string_view rest = path1251;
     std::string out;
@@ -163,7 +165,8 @@ bool readNativeFile(const std::string& nativeUtf8, std::string& bytes) {
     const int fd = ::open(nativeUtf8.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // Only regular files: a device or a pipe could be endless.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
     }

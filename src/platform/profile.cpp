@@ -58,6 +58,18 @@ std::vector<Line> parseLines(std::string_view bytes) {
     return lines;
 }
 
+// A line that is neither a section nor an entry and holds control bytes (NUL and the like, not
+// blanks or CR) cannot be text anybody wrote: it is damage, read past and not written back.
+// Section and entry lines are always kept: what the profile functions read is data.
+bool isDamage(const Line& l, std::string_view bytes) {
+    if (l.kind != Kind::Other) return false;
+    for (size_t i = l.begin; i < l.end; ++i) {
+        const unsigned char c = bytes[i];
+        if (c < 0x20 && !isBlank(char(c)) && c != '\r') return true;
+    }
+    return false;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && lowerCp1251(a) == lowerCp1251(b);
 }
@@ -66,12 +78,21 @@ bool sameName(std::string_view a, std::string_view b) {
 struct Ini {
     std::string bytes;
     std::vector<Line> lines;
-    bool read = false;
 
-    explicit Ini(const std::string& path) {
-        read = readFile(path, bytes);
+    // forWriting drops the lines that are binary damage (see isDamage), so what gets written
+    // back is a clean text file.
+    Ini(const std::string& path, bool forWriting) {
+        readFile(path, bytes);
+        lines = parseLines(bytes);
+        if (!forWriting) return;
+        std::string kept;
+        for (const Line& l : lines)
+            if (!isDamage(l, bytes)) kept.append(bytes, l.begin, l.next - l.begin);
+        if (kept.size() == bytes.size()) return;
+        bytes = std::move(kept);
         lines = parseLines(bytes);
     }
+    Ini(const Ini&) = delete; // lines point into bytes
 
     // Index of the section's header line, or lines.size().
     size_t section(std::string_view name) const {
@@ -122,13 +143,13 @@ const char* const kEol = "\r\n";
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) const {
-    const Ini ini(m_path);
+    const Ini ini(m_path, false);
     const size_t k = ini.key(ini.section(section), key);
     return k < ini.lines.size() ? unquote(ini.lines[k].value) : def;
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    const Ini ini(m_path);
+    const Ini ini(m_path, false);
     const size_t k = ini.key(ini.section(section), key);
     if (k >= ini.lines.size()) return def;
     const std::string value = unquote(ini.lines[k].value);
@@ -136,7 +157,7 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key, in
 }
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
-    const Ini ini(m_path);
+    const Ini ini(m_path, false);
     std::vector<std::string> names;
     const size_t s = ini.section(section);
     if (s >= ini.lines.size()) return names;
@@ -151,14 +172,14 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-    const Ini ini(m_path);
+    const Ini ini(m_path, false);
     return ini.section(section) < ini.lines.size();
 }
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
     if (!writable(section, key, value)) return false;
-    const Ini ini(m_path);
+    const Ini ini(m_path, true);
     const std::string_view bytes = ini.bytes;
     const size_t s = ini.section(section);
     std::string out;
@@ -207,7 +228,7 @@ bool TIniFile::WriteInteger(const std::string& section, const std::string& key, 
 }
 
 bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
-    const Ini ini(m_path);
+    const Ini ini(m_path, true);
     const size_t k = ini.key(ini.section(section), key);
     if (k >= ini.lines.size()) return true; // nothing to delete
     const Line& l = ini.lines[k];
@@ -215,7 +236,7 @@ bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
 }
 
 bool TIniFile::EraseSection(const std::string& section) {
-    const Ini ini(m_path);
+    const Ini ini(m_path, true);
     std::string out;
     bool erased = false;
     size_t copied = 0; // bytes before this are in out

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -45,6 +46,8 @@ TEST(Paths, ResolvesReaderPathsToNativeFiles) {
         {"missing component right under the folder", "Nothing\\Here.txt", "Nothing/Here.txt"},
         {"folder with trailing separator", "book\\OUT\\tree\\", "Book/out/tree/"},
     };
+    EXPECT_EQ(nativePath(book.root1251 + "book\\ebook.ini\0\\..\\image"s), book.native("Book/ebook.ini"))
+        << "a NUL ends the path";
     for (const Row& r : rows)
         EXPECT_EQ(nativePath(book.root1251 + w1251(r.in)), book.native(r.out)) << r.what;
 }
