@@ -1,0 +1,353 @@
+#include "pages.h"
+
+#include "error.h"
+#include "html.h"
+#include "platform/text.h"
+#include "platform/words.h"
+#include "sourcetext.h"
+
+#include <deque>
+#include <map>
+#include <set>
+
+namespace {
+
+bool isHtmlName(std::string_view path) {
+    const std::string lower = lowerCp1251(path);
+    return lower.ends_with(".htm") || lower.ends_with(".html");
+}
+
+bool containsNoCase(std::string_view s, std::string_view what) {
+    return lowerCp1251(s).find(what) != std::string::npos;
+}
+
+// %XX escapes of a link as file name bytes.
+std::string percentDecoded(std::string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0'
+                   : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                          : -1;
+        };
+        if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+            out += char(hex(s[i + 1]) * 16 + hex(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// Names the book keeps for its own files in the pages folder.
+void checkNotReserved(const std::string& rel, const std::string& origin, int line) {
+    const std::string lower = lowerCp1251(rel);
+    for (const char* name : {"1.htm", "book.txt", "ebook.ini"})
+        if (lower == name) throw BuildError(origin, line, "the file " + rel + " would replace the book's own " + name);
+    for (const char* folder : {"base/", "user/", "fonts/", "out/", "image/"})
+        if (lower.starts_with(folder))
+            throw BuildError(origin, line,
+                             "the file " + rel + " would land in the book's own folder " + folder);
+}
+
+class PageBuilder {
+public:
+    PageBuilder(const BookDescription& book, BookOutput& out, const TaskTargets& tasks)
+        : m_book(book), m_out(out), m_tasks(tasks) {
+        for (size_t i = 0; i < book.contents.size(); ++i)
+            if (!book.contents[i].page.empty()) m_contentsPages.emplace(book.contents[i].page, int(i));
+    }
+
+    BookPages run() {
+        if (m_book.layout == Layout::SingleStore)
+            singleStore();
+        else
+            pageFiles();
+        return std::move(m_result);
+    }
+
+private:
+    struct Segment {
+        int entry;
+        std::string page;
+        size_t from, to; // in the page's body
+    };
+
+    struct Loaded {
+        std::string text; // converted page
+        PageBody body;
+        std::vector<HtmlAnchor> anchors;
+    };
+
+    const Loaded& load(const std::string& page) {
+        auto it = m_loaded.find(page);
+        if (it != m_loaded.end()) return it->second;
+        Loaded l;
+        l.text = fixCharset(readSourceText(nativeSource(m_out.source(), page), page));
+        l.body = pageBody(l.text);
+        l.anchors = pageAnchors(m_book.layout == Layout::SingleStore ? std::string_view(l.body.text)
+                                                                      : std::string_view(l.text));
+        return m_loaded.emplace(page, std::move(l)).first->second;
+    }
+
+    // ---- single-store layout ----
+
+    void singleStore() {
+        const auto& entries = m_book.contents;
+        if (entries.front().page.empty())
+            throw BuildError(m_book.file, entries.front().line,
+                             "the first contents entry is the book's opening page and needs a page");
+        std::vector<Segment> segments;
+        std::map<std::string, int> firstUse;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const ContentsEntry& e = entries[i];
+            if (e.page.empty()) continue;
+            const Loaded& l = load(e.page);
+            if (!segments.empty() && segments.back().page == e.page) {
+                // A later part of the page before: the page is cut at the anchor.
+                Segment& prev = segments.back();
+                const HtmlAnchor* a = findAnchor(l, e.anchor);
+                if (e.anchor.empty() || !a || a->offset <= prev.from)
+                    throw BuildError(m_book.file, e.line,
+                                     "an entry sharing the page of the entry before must name an "
+                                     "anchor further down that page");
+                prev.to = a->offset;
+                segments.push_back({int(i), e.page, a->offset, l.body.text.size()});
+                continue;
+            }
+            if (auto used = firstUse.find(e.page); used != firstUse.end())
+                throw BuildError(m_book.file, e.line,
+                                 "the page " + e.page + " is already used by the entry on line " +
+                                     std::to_string(entries[size_t(used->second)].line) +
+                                     "; in the single-store layout a page belongs to one entry or to "
+                                     "consecutive entries cut at anchors");
+            firstUse.emplace(e.page, int(i));
+            if (!e.anchor.empty() && !findAnchor(l, e.anchor))
+                warn(m_book.file, e.line, "no anchor \"" + e.anchor + "\" in " + e.page);
+            segments.push_back({int(i), e.page, 0, l.body.text.size()});
+        }
+        for (const Segment& s : segments) {
+            const Loaded& l = m_loaded.at(s.page);
+            for (const HtmlAnchor& a : l.anchors)
+                if (a.offset >= s.from && a.offset < s.to) m_anchorEntry.emplace(s.page + "#" + a.name, s.entry);
+            m_anchorEntry.emplace(s.page + "#", s.entry);
+        }
+        std::vector<int64_t> start(entries.size(), -1);
+        std::vector<std::string> texts(entries.size());
+        for (const Segment& s : segments) {
+            const Loaded& l = m_loaded.at(s.page);
+            const std::string_view part = std::string_view(l.body.text).substr(s.from, s.to - s.from);
+            const int firstLine = lineOf(l.text, l.body.offset + s.from);
+            std::string text = rewriteLinks(part, s.page, s.entry, firstLine);
+            start[size_t(s.entry)] = int64_t(m_result.store.size());
+            m_result.store += text;
+            texts[size_t(s.entry)] = std::move(text);
+            if (m_result.store.size() > 0x7FFFFFFF)
+                throw BuildError(m_book.file, 0, "the page store would pass 2 GB");
+        }
+        // Entries without a page are redirect entries. The reader takes a redirect's number as
+        // the end of the page before it when that entry has a page, and as the entry to show when
+        // the entry before it is a redirect too: write what each position needs.
+        const size_t n = entries.size();
+        for (size_t i = 0; i < n; ++i) {
+            if (start[i] >= 0) {
+                m_result.offsetLines.push_back(std::to_string(start[i]));
+                continue;
+            }
+            int64_t value;
+            if (start[i - 1] >= 0) {
+                value = start[i - 1] + int64_t(texts[i - 1].size());
+            } else {
+                value = int64_t(n);
+                for (size_t k = i + 1; k < n; ++k)
+                    if (start[k] >= 0) {
+                        value = int64_t(k);
+                        break;
+                    }
+            }
+            m_result.offsetLines.push_back("#" + std::to_string(value));
+        }
+        m_result.offsetLines.push_back(std::to_string(m_result.store.size()));
+        for (size_t i = 0; i < n; ++i)
+            if (start[i] >= 0)
+                // The reader wraps the range in a head that holds "<BODY": counting starts at 0.
+                m_result.documents.push_back({int(i) + 1, std::move(texts[i]), 0, entries[i].caption, {}, int(i)});
+    }
+
+    static const HtmlAnchor* findAnchor(const Loaded& l, const std::string& name) {
+        for (const HtmlAnchor& a : l.anchors)
+            if (a.name == name) return &a;
+        return nullptr;
+    }
+
+    // ---- page-file layout ----
+
+    void pageFiles() {
+        std::deque<std::string> queue;
+        std::set<std::string> queued;
+        std::map<std::string, std::string> written;
+        for (const ContentsEntry& e : m_book.contents) {
+            std::string line;
+            if (!e.page.empty()) {
+                line = e.page + (e.anchor.empty() ? "" : "#" + e.anchor);
+                if (line.size() > 254)
+                    throw BuildError(m_book.file, e.line, "a page name with its anchor is at most 254 bytes");
+                if (("tree/" + e.page).size() > 255)
+                    throw BuildError(m_book.file, e.line, "a page name is at most 250 bytes");
+                if (queued.insert(e.page).second) queue.push_back(e.page);
+                if (!e.anchor.empty() && !findAnchor(load(e.page), e.anchor))
+                    warn(m_book.file, e.line, "no anchor \"" + e.anchor + "\" in " + e.page);
+            }
+            m_result.pageLines.push_back(line);
+        }
+        m_extraPages = [&](const std::string& page) {
+            if (queued.insert(page).second) queue.push_back(page);
+        };
+        while (!queue.empty()) {
+            const std::string page = queue.front();
+            queue.pop_front();
+            const Loaded& l = load(page);
+            std::string text = rewriteLinks(l.text, page, -1, 1);
+            m_out.write("out/tree/" + page, text);
+            written.emplace(page, std::move(text));
+        }
+        m_extraPages = nullptr;
+        std::set<std::string> documented;
+        for (size_t i = 0; i < m_book.contents.size(); ++i) {
+            const ContentsEntry& e = m_book.contents[i];
+            if (e.page.empty() || !documented.insert(e.page).second) continue;
+            Document d;
+            d.number = int(m_result.documents.size()) + 1;
+            d.text = written.at(e.page);
+            d.countFrom = countedTextStart(d.text);
+            d.title = e.caption;
+            d.name = "tree/" + e.page;
+            d.entry = int(i);
+            m_result.documents.push_back(std::move(d));
+        }
+    }
+
+    // ---- links and pictures ----
+
+    std::string rewriteLinks(std::string_view html, const std::string& page, int entry, int firstLine) {
+        const std::string folder = folderOf(page);
+        return rewriteAttributes(html, [&](const HtmlTag& tag, const HtmlAttribute& a)
+                                           -> std::optional<std::string> {
+            const int line = firstLine + lineOf(html, a.valueStart) - 1;
+            if (a.name == "href" && (tag.name == "a" || tag.name == "area"))
+                return link(a.value, page, folder, entry, line);
+            if ((a.name == "src" && (tag.name == "img" || tag.name == "input")) ||
+                a.name == "background")
+                return picture(a.value, page, folder, line);
+            return std::nullopt;
+        });
+    }
+
+    std::optional<std::string> picture(const std::string& src, const std::string& page,
+                                       const std::string& folder, int line) {
+        if (src.empty() || src.find(':') != std::string::npos || src.starts_with("$$$"))
+            return std::nullopt;
+        std::string rel;
+        if (!joinSourcePath(folder, percentDecoded(src), rel)) {
+            warn(page, line, "the picture " + src + " lies outside the source folder");
+            return std::nullopt;
+        }
+        const bool single = m_book.layout == Layout::SingleStore;
+        if (single) checkNotReserved(rel, page, line);
+        if (!m_out.copy(rel, single ? rel : "out/tree/" + rel)) {
+            warn(page, line, "missing picture " + src);
+            return std::nullopt;
+        }
+        // The reader looks pictures up from the pages folder (single store) or from out\tree\.
+        return rel;
+    }
+
+    std::optional<std::string> link(const std::string& href, const std::string& page,
+                                    const std::string& folder, int entry, int line) {
+        if (href.empty()) return std::nullopt;
+        const bool single = m_book.layout == Layout::SingleStore;
+        if (href[0] == '$') {
+            std::string error;
+            std::string target = taskLink(m_tasks, href, error);
+            if (target.empty()) throw BuildError(page, line, error);
+            return target;
+        }
+        if (href[0] == '#') {
+            if (!single) return std::nullopt;
+            auto it = m_anchorEntry.find(page + href);
+            if (it == m_anchorEntry.end()) {
+                warn(page, line, "no anchor " + href + " in this page");
+                return std::nullopt;
+            }
+            if (it->second == entry) return std::nullopt;
+            return std::to_string(it->second + 1) + href; // the anchor lies in another entry's range
+        }
+        if (href.find(':') != std::string::npos || containsNoCase(href, "http") ||
+            containsNoCase(href, "mailto"))
+            return std::nullopt; // web and mail addresses go to the shell as written
+        const size_t hash = href.find('#');
+        const std::string path = percentDecoded(href.substr(0, hash));
+        const std::string anchor = hash == std::string::npos ? std::string() : href.substr(hash + 1);
+        std::string rel;
+        if (!joinSourcePath(folder, path, rel)) {
+            warn(page, line, "the link " + href + " leads outside the source folder");
+            return std::nullopt;
+        }
+        if (auto c = m_contentsPages.find(rel); c != m_contentsPages.end()) {
+            if (single) {
+                auto it = m_anchorEntry.find(rel + "#" + anchor);
+                if (it == m_anchorEntry.end()) {
+                    warn(page, line, "no anchor #" + anchor + " in " + rel);
+                    it = m_anchorEntry.find(rel + "#");
+                }
+                return std::to_string(it->second + 1) + "#" + anchor;
+            }
+            if (m_book.pelvar != 0) return std::nullopt; // resolved against the page itself
+            return rel + (anchor.empty() ? "" : "#" + anchor);
+        }
+        const bool doc = !m_book.docs.empty() && rel.starts_with(m_book.docs + "/");
+        if (!m_out.sourceHas(rel)) {
+            warn(page, line, "missing link target " + href);
+            return std::nullopt;
+        }
+        if (single) {
+            checkNotReserved(rel, page, line);
+            m_out.copy(rel, rel);
+            if (!anchor.empty())
+                warn(page, line, "the anchor of " + href + " is dropped: a document opens whole");
+            return rel;
+        }
+        if (doc && m_book.pelvar == 0) {
+            // Documents lie under out\ beside the tree; the reader opens "..\..\" links there.
+            m_out.copy(rel, "out/" + rel);
+            std::string back = "..\\..\\" + rel;
+            for (char& c : back)
+                if (c == '/') c = '\\';
+            return back;
+        }
+        if (isHtmlName(rel) && m_extraPages) {
+            m_extraPages(rel);
+        } else {
+            m_out.copy(rel, "out/tree/" + rel);
+        }
+        if (m_book.pelvar != 0) return std::nullopt;
+        return rel + (anchor.empty() ? "" : "#" + anchor);
+    }
+
+    const BookDescription& m_book;
+    BookOutput& m_out;
+    const TaskTargets& m_tasks;
+    std::map<std::string, int> m_contentsPages;
+    std::map<std::string, Loaded> m_loaded;
+    std::map<std::string, int> m_anchorEntry; // "page#anchor" -> entry
+    std::function<void(const std::string&)> m_extraPages;
+    BookPages m_result;
+};
+
+} // namespace
+
+BookPages buildPages(const BookDescription& book, BookOutput& out, const TaskTargets& tasks) {
+    return PageBuilder(book, out, tasks).run();
+}
