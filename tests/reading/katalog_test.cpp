@@ -73,7 +73,7 @@ TEST(Katalog, SelectionColours) {
     const QRect r = tree.visualItemRect(filler.item(1));
     const QImage shot = tree.viewport()->grab().toImage();
     // The style shades the highlight a little: red, not the usual blue.
-    const QColor c = shot.pixelColor(r.right() - 4, r.center().y());
-    EXPECT_GT(c.red(), 220);
-    EXPECT_LT(c.blue(), 60);
+    const QColor px = shot.pixelColor(r.right() - 4, r.center().y());
+    EXPECT_GT(px.red(), 220);
+    EXPECT_LT(px.blue(), 60);
 }
