@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/resource.h>
@@ -246,5 +247,61 @@ TEST(Registry, DamagedFilesKeepTheirValidEntries) {
         EXPECT_EQ(body, "\n\n[Software]\n\n[Software\\talmaran]\n\n[Software\\talmaran\\book]\n"
                         "\"BasePath\"=\"c:\\\\b\\\\\"\n\"Size\"=dword:0000000c\n\"UserPath\"=\"u\"\n")
             << row.what;
+    }
+}
+
+namespace {
+
+// Everything a root holds, in a form that does not depend on the order of the file.
+void collect(const std::string& path, std::string& out) {
+    TRegistry r(HKEY_CURRENT_USER);
+    if (!r.OpenKey(path, false)) return;
+    out += "[" + lowerCp1251(path) + "]";
+    std::vector<std::string> values = r.GetValueNames(), keys = r.GetKeyNames();
+    std::sort(values.begin(), values.end());
+    std::sort(keys.begin(), keys.end());
+    for (const std::string& v : values)
+        out += v + "=" + r.ReadString(v) + "/" + std::to_string(r.ReadInteger(v).value_or(-7)) + ";";
+    for (const std::string& k : keys) collect(path.empty() ? k : path + "\\" + k, out);
+}
+
+} // namespace
+
+TEST(Registry, RandomDamageIsReadAndRewrittenWithoutChange) {
+    TempRegistry reg;
+    {
+        TRegistry r(HKEY_CURRENT_USER);
+        ASSERT_TRUE(r.OpenKey(kBook, true));
+        r.WriteString("A", w1251("зна\"че\\ние\x01\x98"));
+        r.WriteInteger("B", -5);
+        ASSERT_TRUE(r.OpenKey("Software\\x\\y", true));
+        r.WriteString("", "");
+        r.WriteString("n\0m"s, "v");
+    }
+    const std::string file = registryFile(HKEY_CURRENT_USER);
+    const std::string good = fileText(file);
+    std::mt19937 rng(7);
+    for (int round = 0; round < 30; ++round) {
+        std::string bytes = good;
+        for (int k = 0, n = 1 + int(rng() % 6); k < n; ++k) {
+            const size_t pos = bytes.empty() ? 0 : rng() % bytes.size();
+            switch (rng() % 4) {
+            case 0: if (!bytes.empty()) bytes[pos] = char(rng()); break;
+            case 1: bytes.resize(pos); break;
+            case 2: bytes.insert(pos, 1, "[]\"\\=\n\r:x\0\xC3"s[rng() % 11]); break;
+            default: if (!bytes.empty()) bytes.erase(pos, 1);
+            }
+        }
+        putFile(file, bytes);
+        std::string before, after;
+        collect("", before);
+        TRegistry r(HKEY_CURRENT_USER);
+        ASSERT_TRUE(r.OpenKey("added", true)) << round;
+        const std::string clean = fileText(file);
+        ASSERT_TRUE(r.DeleteKey("added")) << round;
+        collect("", after);
+        EXPECT_EQ(before, after) << round;
+        ASSERT_TRUE(r.OpenKey("added", true)) << round;
+        EXPECT_EQ(fileText(file), clean) << round; // a clean file stays as it is
     }
 }
