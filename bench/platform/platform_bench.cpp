@@ -63,11 +63,14 @@ int main() {
     TRegistry reg(HKEY_CURRENT_USER);
     reg.OpenKey("software\\talmaran\\book57", false);
     const double tRegRead = microsPerCall(2000, [&] { sink = sink + reg.ReadInteger("value7").value_or(0); });
-    const double tRegWrite = microsPerCall(100, [&] { reg.WriteInteger("Value7", 8); });
+    int flip = 0;
+    const double tRegWrite = microsPerCall(100, [&] { reg.WriteInteger("Value7", ++flip % 2); });
+    const double tRegSame = microsPerCall(100, [&] { reg.WriteInteger("Value7", 5); });
     std::printf("registry: %d keys, %d values, file %ju bytes\n", books, books * 13,
                 std::uintmax_t(fs::file_size(registryFile(HKEY_CURRENT_USER))));
     std::printf("  ReadInteger                      %9.2f us\n", tRegRead);
     std::printf("  WriteInteger (lock, fsync, rename) %7.2f us  (%.0fx a read)\n", tRegWrite, tRegWrite / tRegRead);
+    std::printf("  WriteInteger, value unchanged    %9.2f us  (%.0fx a read)\n", tRegSame, tRegSame / tRegRead);
 
     std::ofstream(root / "Book" / "ebook.ini") << "[Description]\r\nTitle=Book\r\nRegKey=book57\r\nPelvar=0\r\n";
     TIniFile ini(base + "book\\EBOOK.INI");

@@ -284,7 +284,12 @@ bool modifyHive(RegRoot root, const std::function<bool(Hive&)>& change) {
     std::string bytes;
     readNativeFile(file, bytes);
     Hive hive = parseHive(bytes);
-    const bool ok = change(hive) && writeNativeFileAtomic(file, serializeHive(hive));
+    bool ok = change(hive);
+    if (ok) {
+        // Writing a value it already has (most of the appearance at every close) costs nothing.
+        const std::string out = serializeHive(hive);
+        ok = out == bytes || writeNativeFileAtomic(file, out);
+    }
     ::close(lock); // releases the lock
     return ok;
 }

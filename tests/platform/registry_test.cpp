@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,6 +82,17 @@ TEST(Registry, ValuesRoundTripExactly) {
                              [](char c) { return (unsigned char)c < 0x20 && c != '\n'; }));
     EXPECT_NE(text.find("\"BasePath\"=\"c:\\\\talmaran\\\\Книги\\\\1\\\\\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"Minus\"=dword:ffffffff"), std::string::npos) << text;
+
+    // Writing what is already there leaves the file alone (no new file replaces it).
+    struct stat before {}, after {};
+    ASSERT_EQ(stat(registryFile(HKEY_CURRENT_USER).c_str(), &before), 0);
+    ASSERT_TRUE(r.WriteInteger("Minus", -1));
+    ASSERT_TRUE(r.WriteString("basepath", strings[0].second));
+    ASSERT_EQ(stat(registryFile(HKEY_CURRENT_USER).c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    ASSERT_TRUE(r.WriteInteger("Minus", -2));
+    ASSERT_EQ(stat(registryFile(HKEY_CURRENT_USER).c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
 }
 
 TEST(Registry, KeysAndValueNamesIgnoreCase) {
