@@ -20,19 +20,23 @@ bool saveFormPlacement(const QWidget& window, const std::string& key1251,
                        const std::string& prefix1251) {
     const bool maximized = window.isMaximized();
     QRect r = window.geometry();
-    if ((maximized || window.isMinimized()) && window.normalGeometry().isValid()) r = window.normalGeometry();
+    if ((maximized || window.isMinimized()) && window.normalGeometry().isValid())
+        r = window.normalGeometry();
     const QWidget* focus = window.focusWidget();
-    const std::string active = focus && focus != &window ? fromQString(focus->objectName()) : std::string();
+    const std::string active =
+        focus && focus != &window ? fromQString(focus->objectName()) : std::string();
 
     TRegistry reg(HKEY_CURRENT_USER);
     const std::string& p = prefix1251;
     return reg.OpenKey(key1251, true) && reg.WriteInteger(p + "Left", r.x()) &&
            reg.WriteInteger(p + "Top", r.y()) && reg.WriteInteger(p + "Width", r.width()) &&
-           reg.WriteInteger(p + "Height", r.height()) && reg.WriteInteger(p + "State", maximized ? 1 : 0) &&
+           reg.WriteInteger(p + "Height", r.height()) &&
+           reg.WriteInteger(p + "State", maximized ? 1 : 0) &&
            reg.WriteString(p + "ActiveControl", active);
 }
 
-bool restoreFormPlacement(QWidget& window, const std::string& key1251, const std::string& prefix1251) {
+bool restoreFormPlacement(QWidget& window, const std::string& key1251,
+                          const std::string& prefix1251) {
     TRegistry reg(HKEY_CURRENT_USER);
     if (!reg.OpenKey(key1251, false)) return false;
     const std::string& p = prefix1251;

@@ -13,9 +13,13 @@
 
 namespace {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool exists(const std::string& native) {
     struct stat st;
@@ -55,7 +59,9 @@ std::string envOr(const char* name, const std::string& fallback) {
     return v && *v ? std::string(v) : fallback;
 }
 
-std::string homeFolder() { return envOr("HOME", "."); }
+std::string homeFolder() {
+    return envOr("HOME", ".");
+}
 
 std::string parentFolder(const std::string& native) {
     const size_t slash = native.rfind('/');
@@ -106,9 +112,11 @@ std::string nativePath(std::string_view path1251) {
     bool first = true;
     size_t pos = 0;
     while (pos < rest.size()) {
-        while (pos < rest.size() && isSeparator(rest[pos])) ++pos;
+        while (pos < rest.size() && isSeparator(rest[pos]))
+            ++pos;
         size_t end = pos;
-        while (end < rest.size() && !isSeparator(rest[end])) ++end;
+        while (end < rest.size() && !isSeparator(rest[end]))
+            ++end;
         if (end == pos) break;
         const std::string_view component = rest.substr(pos, end - pos);
         pos = end;

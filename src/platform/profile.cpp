@@ -7,11 +7,15 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -39,12 +43,14 @@ std::vector<Line> parseLines(std::string_view bytes) {
         pos = l.next;
 
         std::string_view text = bytes.substr(l.begin, l.end - l.begin);
-        if (l.begin == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3); // UTF-8 mark
+        if (l.begin == 0 && text.substr(0, 3) == "\xEF\xBB\xBF")
+            text.remove_prefix(3); // UTF-8 mark
         text = trim(text);
         if (!text.empty() && text[0] == '[') {
             const size_t close = text.find(']');
             l.kind = Kind::Section;
-            l.name = trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            l.name = trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos
+                                                                         : close - 1));
         } else if (!text.empty() && text[0] != ';') {
             const size_t eq = text.find('=');
             if (eq != std::string_view::npos && !trim(text.substr(0, eq)).empty()) {
@@ -104,7 +110,8 @@ struct Ini {
     // One past the section's last line.
     size_t sectionEnd(size_t header) const {
         size_t i = header + 1;
-        while (i < lines.size() && lines[i].kind != Kind::Section) ++i;
+        while (i < lines.size() && lines[i].kind != Kind::Section)
+            ++i;
         return i;
     }
     // Index of the key's line in the section, or lines.size().
@@ -125,7 +132,9 @@ std::string unquote(std::string_view v) {
     return std::string(v);
 }
 
-bool hasLineBreak(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool hasLineBreak(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
 // Names and values that could not be read back as written (a line break would start a new line,
 // "=" would end a key name, "]" a section name) are refused rather than written.
@@ -165,7 +174,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     for (size_t i = s + 1; i < end; ++i) {
         if (ini.lines[i].kind != Kind::Key) continue;
         bool seen = false;
-        for (const std::string& n : names) seen = seen || sameName(n, ini.lines[i].name);
+        for (const std::string& n : names)
+            seen = seen || sameName(n, ini.lines[i].name);
         if (!seen) names.emplace_back(ini.lines[i].name);
     }
     return names;

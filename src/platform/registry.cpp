@@ -32,7 +32,7 @@ struct Key {
 
 // One root as read from its file. Keys keep the order of the file; new ones go last.
 class Hive {
-public:
+  public:
     Key* find(const std::string& path) {
         const auto it = m_index.find(lowerCp1251(path));
         return it == m_index.end() ? nullptr : &m_keys[it->second];
@@ -59,18 +59,21 @@ public:
         const bool removed = kept.size() != m_keys.size();
         m_keys = std::move(kept);
         m_index.clear();
-        for (size_t i = 0; i < m_keys.size(); ++i) m_index.emplace(lowerCp1251(m_keys[i].path), i);
+        for (size_t i = 0; i < m_keys.size(); ++i)
+            m_index.emplace(lowerCp1251(m_keys[i].path), i);
         return removed;
     }
 
     const std::vector<Key>& keys() const { return m_keys; }
 
-private:
+  private:
     std::vector<Key> m_keys;
     std::unordered_map<std::string, size_t> m_index; // lower-cased path -> position
 };
 
-bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F || c == 0x98; }
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x98;
+}
 
 // "a\\\\b\\" -> "a\\b"; empty when the text names the root.
 std::string normalizeKey(const std::string& key) {
@@ -100,10 +103,17 @@ void appendQuoted(std::string& out, const std::string& text1251) {
     static const char hex[] = "0123456789ABCDEF";
     out += '"';
     size_t run = 0; // start of the pending run of plain bytes
-    auto flush = [&](size_t end) { out += cp1251ToUtf8(std::string_view(text1251).substr(run, end - run)); };
+    auto flush = [&](size_t end) {
+        out += cp1251ToUtf8(std::string_view(text1251).substr(run, end - run));
+    };
     for (size_t i = 0; i < text1251.size(); ++i) {
         const unsigned char c = text1251[i];
-        const char* esc = c == '\\' ? "\\\\" : c == '"' ? "\\\"" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : nullptr;
+        const char* esc = c == '\\'   ? "\\\\"
+                          : c == '"'  ? "\\\""
+                          : c == '\n' ? "\\n"
+                          : c == '\r' ? "\\r"
+                          : c == '\t' ? "\\t"
+                                      : nullptr;
         if (!esc && !isControl(c)) continue;
         flush(i);
         run = i + 1;
@@ -155,11 +165,21 @@ bool parseQuoted(std::string_view line, size_t& pos, std::string& out1251) {
         const char e = line[pos + 1];
         pos += 2;
         switch (e) {
-        case '\\': out1251 += '\\'; break;
-        case '"': out1251 += '"'; break;
-        case 'n': out1251 += '\n'; break;
-        case 'r': out1251 += '\r'; break;
-        case 't': out1251 += '\t'; break;
+        case '\\':
+            out1251 += '\\';
+            break;
+        case '"':
+            out1251 += '"';
+            break;
+        case 'n':
+            out1251 += '\n';
+            break;
+        case 'r':
+            out1251 += '\r';
+            break;
+        case 't':
+            out1251 += '\t';
+            break;
         case 'x': {
             if (pos + 2 > line.size()) return false;
             const int hi = hexDigit(line[pos]), lo = hexDigit(line[pos + 1]);
@@ -168,7 +188,8 @@ bool parseQuoted(std::string_view line, size_t& pos, std::string& out1251) {
             pos += 2;
             break;
         }
-        default: return false;
+        default:
+            return false;
         }
         run = pos;
     }
@@ -224,17 +245,20 @@ Hive parseHive(std::string_view bytes) {
         if (!current || !parseValueLine(line, v)) continue;
         const std::string lowered = lowerCp1251(v.name);
         bool seen = false;
-        for (const Value& old : current->values) seen = seen || lowerCp1251(old.name) == lowered;
+        for (const Value& old : current->values)
+            seen = seen || lowerCp1251(old.name) == lowered;
         if (!seen) current->values.push_back(std::move(v));
     }
     return hive;
 }
 
 std::string serializeHive(const Hive& hive) {
-    std::string out = "; Registry root of the reader. UTF-8; values: \"name\"=\"text\" or \"name\"=dword:hex.\n";
+    std::string out =
+        "; Registry root of the reader. UTF-8; values: \"name\"=\"text\" or \"name\"=dword:hex.\n";
     // Sorted by path, so a key comes right after its parent whatever order it was made in.
     std::vector<const Key*> sorted;
-    for (const Key& k : hive.keys()) sorted.push_back(&k);
+    for (const Key& k : hive.keys())
+        sorted.push_back(&k);
     std::sort(sorted.begin(), sorted.end(), [](const Key* a, const Key* b) {
         return lowerCp1251(a->path) < lowerCp1251(b->path);
     });
@@ -296,7 +320,8 @@ bool modifyHive(RegRoot root, const std::function<bool(Hive&)>& change) {
 
 Key& addWithParents(Hive& hive, const std::string& path) {
     size_t pos = 0;
-    while ((pos = path.find('\\', pos)) != std::string::npos) hive.add(path.substr(0, pos++));
+    while ((pos = path.find('\\', pos)) != std::string::npos)
+        hive.add(path.substr(0, pos++));
     return hive.add(path);
 }
 
@@ -378,7 +403,8 @@ std::vector<std::string> TRegistry::GetValueNames() const {
     if (!m_open) return names;
     const Hive hive = readHive(RootKey);
     if (const Key* k = hive.find(m_path))
-        for (const Value& v : k->values) names.push_back(v.name);
+        for (const Value& v : k->values)
+            names.push_back(v.name);
     return names;
 }
 
@@ -390,12 +416,15 @@ std::vector<std::string> TRegistry::GetKeyNames() const {
     const Hive hive = readHive(RootKey);
     for (const Key& k : hive.keys()) {
         const std::string l = lowerCp1251(k.path);
-        if (k.path.empty() || l.compare(0, prefix.size(), prefix) != 0 || l.size() == prefix.size()) continue;
+        if (k.path.empty() || l.compare(0, prefix.size(), prefix) != 0 || l.size() == prefix.size())
+            continue;
         const size_t end = k.path.find('\\', prefix.size());
-        const std::string child = k.path.substr(prefix.size(), end == std::string::npos ? std::string::npos : end - prefix.size());
+        const std::string child = k.path.substr(
+            prefix.size(), end == std::string::npos ? std::string::npos : end - prefix.size());
         const std::string lc = lowerCp1251(child);
         bool seen = false;
-        for (const std::string& s : lowered) seen = seen || s == lc;
+        for (const std::string& s : lowered)
+            seen = seen || s == lc;
         if (seen) continue;
         lowered.push_back(lc);
         names.push_back(child);

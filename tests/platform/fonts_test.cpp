@@ -26,7 +26,8 @@ std::string systemFontFile() {
 // Fonts registered by this process: their ids count up from 0.
 int registeredFonts() {
     int n = 0;
-    for (int id = 0; id < 64; ++id) n += !QFontDatabase::applicationFontFamilies(id).isEmpty();
+    for (int id = 0; id < 64; ++id)
+        n += !QFontDatabase::applicationFontFamilies(id).isEmpty();
     return n;
 }
 

@@ -26,7 +26,9 @@ struct Window : QWidget {
     }
 };
 
-QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+QRect available() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
 
 void writePlacement(int left, int top, int width, int height) {
     TRegistry reg(HKEY_CURRENT_USER);
@@ -79,11 +81,15 @@ TEST(FormPlacement, RoundTripsPositionSizeStateAndFocus) {
 TEST(FormPlacement, ClampsToTheScreen) {
     TempRegistry reg;
     const QRect area = available();
-    struct Row { const char* what; QRect saved; };
+    struct Row {
+        const char* what;
+        QRect saved;
+    };
     const Row rows[] = {
         {"far right and below", QRect(area.right() + 5000, area.bottom() + 3000, 300, 200)},
         {"far left and above", QRect(area.left() - 5000, area.top() - 3000, 300, 200)},
-        {"larger than the screen", QRect(area.left() - 10, area.top() - 10, area.width() + 500, area.height() + 400)},
+        {"larger than the screen",
+         QRect(area.left() - 10, area.top() - 10, area.width() + 500, area.height() + 400)},
     };
     for (const Row& r : rows) {
         writePlacement(r.saved.x(), r.saved.y(), r.saved.width(), r.saved.height());
@@ -101,7 +107,10 @@ TEST(FormPlacement, MissingOrDamagedValuesKeepTheDefault) {
     const QRect initial(10, 20, 200, 150);
     w.setGeometry(initial);
     EXPECT_FALSE(restoreFormPlacement(w, kKey)); // no key at all
-    struct Row { const char* what; int left, top, width, height; };
+    struct Row {
+        const char* what;
+        int left, top, width, height;
+    };
     const Row rows[] = {
         {"zero width", 10, 10, 0, 100},
         {"negative height", 10, 10, 100, -5},

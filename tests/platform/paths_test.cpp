@@ -34,7 +34,11 @@ struct BookFolder {
 
 TEST(Paths, ResolvesReaderPathsToNativeFiles) {
     BookFolder book;
-    struct Row { const char* what; const char* in; const char* out; };
+    struct Row {
+        const char* what;
+        const char* in;
+        const char* out;
+    };
     const Row rows[] = {
         {"exact names", "Book\\image\\pic.gif", "Book/image/pic.gif"},
         {"Latin in other case", "BOOK\\IMAGE\\PIC.GIF", "Book/image/pic.gif"},
@@ -46,7 +50,8 @@ TEST(Paths, ResolvesReaderPathsToNativeFiles) {
         {"missing component right under the folder", "Nothing\\Here.txt", "Nothing/Here.txt"},
         {"folder with trailing separator", "book\\OUT\\tree\\", "Book/out/tree/"},
     };
-    EXPECT_EQ(nativePath(book.root1251 + "book\\ebook.ini\0\\..\\image"s), book.native("Book/ebook.ini"))
+    EXPECT_EQ(nativePath(book.root1251 + "book\\ebook.ini\0\\..\\image"s),
+              book.native("Book/ebook.ini"))
         << "a NUL ends the path";
     for (const Row& r : rows)
         EXPECT_EQ(nativePath(book.root1251 + w1251(r.in)), book.native(r.out)) << r.what;
@@ -75,7 +80,8 @@ TEST(Paths, DriveLettersMapUnderTheDriveRoot) {
     EXPECT_EQ(nativePath("c:\\talmaran\\download\\"), root + "/c/talmaran/download/");
     EXPECT_EQ(nativePath("D:\\x.txt"), root + "/d/x.txt");
     fs::create_directories(root + "/c/Talmaran/Download");
-    EXPECT_EQ(nativePath("C:\\TALMARAN\\download\\book.lzh"), root + "/c/Talmaran/Download/book.lzh");
+    EXPECT_EQ(nativePath("C:\\TALMARAN\\download\\book.lzh"),
+              root + "/c/Talmaran/Download/book.lzh");
     EXPECT_TRUE(folderExists("c:\\talmaran\\"));
     fs::remove_all(root + "/c/Talmaran");
 }
@@ -115,7 +121,8 @@ TEST(Paths, ReadAndAtomicWriteRoundTrip) {
     TempDir dir;
     const std::string base = readerPath(dir.path(), true);
     std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += char(i);
+    for (int i = 0; i < 256; ++i)
+        bytes += char(i);
     bytes += std::string(200000, 'x');
     ASSERT_TRUE(writeFileAtomic(base + w1251("Файл.bin"), bytes));
     std::string back;

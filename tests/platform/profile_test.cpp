@@ -20,27 +20,31 @@ struct IniFixture {
 } // namespace
 
 TEST(Profile, ReadsWithTheProfileRules) {
-    const std::string file = w1251(
-        "; a comment=not a key\r\n"
-        "[Description]\r\n"
-        "Title = Электронная книга  \r\n"
-        "RegKey=\"kovrex_arhiv\"\r\n"
-        "Single='quoted'\r\n"
-        "Mixed=\"open'\r\n"
-        "Lone=\"\r\n"
-        "Empty=\r\n"
-        "Eq=a=b\r\n"
-        "no equals sign\r\n"
-        "  Spaced Key\t=\tv\r\n"
-        "TITLE=second, ignored\r\n"
-        ";Pelvar=1\r\n"
-        "[  Раздел  ]\n"
-        "Ключ=значение\n"
-        "[description]\r\n"
-        "Late=ignored, only the first section counts\r\n");
+    const std::string file = w1251("; a comment=not a key\r\n"
+                                   "[Description]\r\n"
+                                   "Title = Электронная книга  \r\n"
+                                   "RegKey=\"kovrex_arhiv\"\r\n"
+                                   "Single='quoted'\r\n"
+                                   "Mixed=\"open'\r\n"
+                                   "Lone=\"\r\n"
+                                   "Empty=\r\n"
+                                   "Eq=a=b\r\n"
+                                   "no equals sign\r\n"
+                                   "  Spaced Key\t=\tv\r\n"
+                                   "TITLE=second, ignored\r\n"
+                                   ";Pelvar=1\r\n"
+                                   "[  Раздел  ]\n"
+                                   "Ключ=значение\n"
+                                   "[description]\r\n"
+                                   "Late=ignored, only the first section counts\r\n");
     IniFixture f;
     f.put(file);
-    struct Row { const char* what; const char* section; const char* key; const char* expected; };
+    struct Row {
+        const char* what;
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
     const Row rows[] = {
         {"value trimmed", "Description", "Title", "Электронная книга"},
         {"names ignore case", "DESCRIPTION", "title", "Электронная книга"},
@@ -58,15 +62,18 @@ TEST(Profile, ReadsWithTheProfileRules) {
         {"missing key", "Description", "Nothing", "DEF"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(f.ini.ReadString(w1251(r.section), w1251(r.key), "DEF"), w1251(r.expected)) << r.what;
+        EXPECT_EQ(f.ini.ReadString(w1251(r.section), w1251(r.key), "DEF"), w1251(r.expected))
+            << r.what;
 
     EXPECT_EQ(f.ini.ReadSection("DESCRIPTION"),
-              (std::vector<std::string>{"Title", "RegKey", "Single", "Mixed", "Lone", "Empty", "Eq", "Spaced Key"}));
+              (std::vector<std::string>{"Title", "RegKey", "Single", "Mixed", "Lone", "Empty", "Eq",
+                                        "Spaced Key"}));
     EXPECT_TRUE(f.ini.SectionExists(w1251("раздел")));
     EXPECT_FALSE(f.ini.SectionExists("Schemas"));
 
     TIniFile missing(readerPath(f.dir.path(), true) + "none\\fonts.ini");
-    EXPECT_EQ(missing.ReadString("Schemas", "Schema", w1251("апельсин.sch")), w1251("апельсин.sch"));
+    EXPECT_EQ(missing.ReadString("Schemas", "Schema", w1251("апельсин.sch")),
+              w1251("апельсин.sch"));
     EXPECT_EQ(missing.ReadInteger("Description", "Pelvar", 0), 0);
     EXPECT_TRUE(missing.ReadSection("Schemas").empty());
 }
@@ -74,36 +81,47 @@ TEST(Profile, ReadsWithTheProfileRules) {
 TEST(Profile, ReadsIntegersWithTheDecimalRule) {
     IniFixture f;
     f.put("[D]\r\nA=12abc\r\nB=  -5\r\nC=x\r\nD=\r\nE=\"7\"\r\nF=99999999999\r\n");
-    struct Row { const char* key; int expected; };
-    const Row rows[] = {{"A", 12}, {"B", -5}, {"C", 0}, {"D", 42}, {"E", 7}, {"F", INT32_MAX}, {"G", 42}};
-    for (const Row& r : rows) EXPECT_EQ(f.ini.ReadInteger("D", r.key, 42), r.expected) << r.key;
+    struct Row {
+        const char* key;
+        int expected;
+    };
+    const Row rows[] = {{"A", 12}, {"B", -5},        {"C", 0}, {"D", 42},
+                        {"E", 7},  {"F", INT32_MAX}, {"G", 42}};
+    for (const Row& r : rows)
+        EXPECT_EQ(f.ini.ReadInteger("D", r.key, 42), r.expected) << r.key;
 }
 
 TEST(Profile, WritingAKeyKeepsEveryOtherLineByteForByte) {
-    const std::string original =
-        "; header comment\r\n"
-        "odd line without equals\r\n"
-        "[Description]\r\n"
-        "Title=Old\r\n"
-        "  regkey = book1  \n"      // an LF-only line
-        "odd \xFF\xFE text\r\n"
-        "; belongs to the next section\r\n"
-        "[Other]\r\n"
-        "K=V";                      // the last line has no line end
-    struct Row { const char* what; std::string section, key, value; std::string expected; };
+    const std::string original = "; header comment\r\n"
+                                 "odd line without equals\r\n"
+                                 "[Description]\r\n"
+                                 "Title=Old\r\n"
+                                 "  regkey = book1  \n" // an LF-only line
+                                 "odd \xFF\xFE text\r\n"
+                                 "; belongs to the next section\r\n"
+                                 "[Other]\r\n"
+                                 "K=V"; // the last line has no line end
+    struct Row {
+        const char* what;
+        std::string section, key, value;
+        std::string expected;
+    };
     const Row rows[] = {
         {"replace in place, first spelling of the name kept", "DESCRIPTION", "REGKEY", "book2",
-         "; header comment\r\nodd line without equals\r\n[Description]\r\nTitle=Old\r\nregkey=book2\n"
+         "; header comment\r\nodd line without "
+         "equals\r\n[Description]\r\nTitle=Old\r\nregkey=book2\n"
          "odd \xFF\xFE text\r\n; belongs to the next section\r\n[Other]\r\nK=V"},
         {"new key after the section's last key", "Description", "Pelvar", "1",
-         "; header comment\r\nodd line without equals\r\n[Description]\r\nTitle=Old\r\n  regkey = book1  \n"
+         "; header comment\r\nodd line without equals\r\n[Description]\r\nTitle=Old\r\n  regkey = "
+         "book1  \n"
          "Pelvar=1\r\nodd \xFF\xFE text\r\n; belongs to the next section\r\n[Other]\r\nK=V"},
         {"new key in the last section without a line end", "other", "K2", "V2",
          original + "\r\nK2=V2\r\n"},
         {"new section at the end", w1251("Схемы"), "Schema", w1251("апельсин.sch"),
          original + "\r\n" + w1251("[Схемы]\r\nSchema=апельсин.sch\r\n")},
         {"replace the last line", "Other", "k", "W",
-         "; header comment\r\nodd line without equals\r\n[Description]\r\nTitle=Old\r\n  regkey = book1  \n"
+         "; header comment\r\nodd line without equals\r\n[Description]\r\nTitle=Old\r\n  regkey = "
+         "book1  \n"
          "odd \xFF\xFE text\r\n; belongs to the next section\r\n[Other]\r\nK=W"},
     };
     for (const Row& r : rows) {
@@ -145,13 +163,18 @@ TEST(Profile, DamagedFilesKeepTheirValidEntries) {
     const std::string good = "[Description]\r\nTitle=Book\r\nRegKey=key1\r\n";
     const std::string written = "[Description]\r\nTitle=Book\r\nRegKey=key2\r\n";
     const std::string big(1 << 20, 'z');
-    struct Row { const char* what; std::string bytes; std::string expected; };
+    struct Row {
+        const char* what;
+        std::string bytes;
+        std::string expected;
+    };
     const Row rows[] = {
         {"binary garbage goes", "\x00\xFF\x01\x02\r\n"s + good + "\x00\x00\xFE\xFF\x80"s, written},
         {"truncated", good + "Pelvar=1\r\n[Sch", written + "Pelvar=1\r\n[Sch"},
         {"a line without =", "[Description]\r\nnot a key\r\nTitle=Book\r\nRegKey=key1\r\n",
          "[Description]\r\nnot a key\r\nTitle=Book\r\nRegKey=key2\r\n"},
-        {"a 1 MB line", big + "\r\n" + good + "Long=" + big + "\r\n", big + "\r\n" + written + "Long=" + big + "\r\n"},
+        {"a 1 MB line", big + "\r\n" + good + "Long=" + big + "\r\n",
+         big + "\r\n" + written + "Long=" + big + "\r\n"},
         {"CR inside a line", good + "X=a\rb\r\n", written + "X=a\rb\r\n"},
         {"control byte inside an entry is data", good + "X=a\x01b\r\n", written + "X=a\x01b\r\n"},
         {"UTF-8 mark before the first section", "\xEF\xBB\xBF" + good, "\xEF\xBB\xBF" + written},

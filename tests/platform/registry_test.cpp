@@ -6,8 +6,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -51,7 +51,8 @@ TEST(Registry, RootsLiveWhereTheEnvironmentSays) {
 TEST(Registry, ValuesRoundTripExactly) {
     TempRegistry reg;
     std::string everyByte;
-    for (int b = 0; b < 256; ++b) everyByte += char(b);
+    for (int b = 0; b < 256; ++b)
+        everyByte += char(b);
     const std::pair<std::string, std::string> strings[] = {
         {"BasePath", w1251("c:\\talmaran\\Книги\\1\\")},
         {"Quoted", "say \"hi\" \\ bye"},
@@ -66,13 +67,17 @@ TEST(Registry, ValuesRoundTripExactly) {
     {
         TRegistry r(HKEY_CURRENT_USER);
         ASSERT_TRUE(r.OpenKey(kBook, true));
-        for (const auto& [name, value] : strings) ASSERT_TRUE(r.WriteString(name, value)) << name;
-        for (const auto& [name, value] : numbers) ASSERT_TRUE(r.WriteInteger(name, value)) << name;
+        for (const auto& [name, value] : strings)
+            ASSERT_TRUE(r.WriteString(name, value)) << name;
+        for (const auto& [name, value] : numbers)
+            ASSERT_TRUE(r.WriteInteger(name, value)) << name;
     }
     TRegistry r(HKEY_CURRENT_USER);
     ASSERT_TRUE(r.OpenKeyReadOnly(kBook));
-    for (const auto& [name, value] : strings) EXPECT_EQ(r.ReadString(name), value) << name;
-    for (const auto& [name, value] : numbers) EXPECT_EQ(r.ReadInteger(name), value) << name;
+    for (const auto& [name, value] : strings)
+        EXPECT_EQ(r.ReadString(name), value) << name;
+    for (const auto& [name, value] : numbers)
+        EXPECT_EQ(r.ReadInteger(name), value) << name;
     EXPECT_EQ(r.GetValueNames().size(), std::size(strings) + std::size(numbers));
 
     // The file is UTF-8 text, one value a line: control bytes never appear raw.
@@ -80,11 +85,13 @@ TEST(Registry, ValuesRoundTripExactly) {
     EXPECT_TRUE(isValidUtf8(text));
     EXPECT_TRUE(std::none_of(text.begin(), text.end(),
                              [](char c) { return (unsigned char)c < 0x20 && c != '\n'; }));
-    EXPECT_NE(text.find("\"BasePath\"=\"c:\\\\talmaran\\\\Книги\\\\1\\\\\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"BasePath\"=\"c:\\\\talmaran\\\\Книги\\\\1\\\\\""), std::string::npos)
+        << text;
     EXPECT_NE(text.find("\"Minus\"=dword:ffffffff"), std::string::npos) << text;
 
     // Writing what is already there leaves the file alone (no new file replaces it).
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(stat(registryFile(HKEY_CURRENT_USER).c_str(), &before), 0);
     ASSERT_TRUE(r.WriteInteger("Minus", -1));
     ASSERT_TRUE(r.WriteString("basepath", strings[0].second));
@@ -204,7 +211,8 @@ TEST(Registry, TwoProcessesWritingOneRootLoseNothing) {
             for (int i = 0; i < kValues; ++i) {
                 // Alternate between a shared key and a key of one's own.
                 TRegistry r(HKEY_CURRENT_USER);
-                const std::string key = i % 2 ? "Software\\talmaran\\shared" : "Software\\talmaran\\w" + std::to_string(w);
+                const std::string key = i % 2 ? "Software\\talmaran\\shared"
+                                              : "Software\\talmaran\\w" + std::to_string(w);
                 ok = ok && r.OpenKey(key, true) &&
                      r.WriteInteger("v" + std::to_string(w) + "_" + std::to_string(i), i);
             }
@@ -220,27 +228,38 @@ TEST(Registry, TwoProcessesWritingOneRootLoseNothing) {
     for (int w = 0; w < kWriters; ++w) {
         for (int i = 0; i < kValues; ++i) {
             TRegistry r(HKEY_CURRENT_USER);
-            const std::string key = i % 2 ? "Software\\talmaran\\shared" : "Software\\talmaran\\w" + std::to_string(w);
+            const std::string key =
+                i % 2 ? "Software\\talmaran\\shared" : "Software\\talmaran\\w" + std::to_string(w);
             ASSERT_TRUE(r.OpenKey(key, false));
-            EXPECT_EQ(r.ReadInteger("v" + std::to_string(w) + "_" + std::to_string(i)), i) << w << " " << i;
+            EXPECT_EQ(r.ReadInteger("v" + std::to_string(w) + "_" + std::to_string(i)), i)
+                << w << " " << i;
         }
     }
 }
 
 TEST(Registry, DamagedFilesKeepTheirValidEntries) {
-    const std::string good = "[Software\\talmaran\\book]\n\"BasePath\"=\"c:\\\\b\\\\\"\n\"Size\"=dword:0000000c\n";
-    struct Row { const char* what; std::string bytes; };
+    const std::string good =
+        "[Software\\talmaran\\book]\n\"BasePath\"=\"c:\\\\b\\\\\"\n\"Size\"=dword:0000000c\n";
+    struct Row {
+        const char* what;
+        std::string bytes;
+    };
     const Row rows[] = {
         {"binary garbage around", "\x00\xFF\xFE garbage\x01\n"s + good + "\x7F\x80\x81\n\xFF"},
         {"truncated in a value", good + "\"Font1Name\"=\"Ari"},
-        {"a line without =", "[Software\\talmaran\\book]\nno equals sign here\n" + good.substr(good.find('\n') + 1)},
-        {"a 1 MB line", std::string(1 << 20, 'z') + "\n" + good + "\"Long\"=" + std::string(1 << 20, 'q') + "\n"},
-        {"bad escapes", good + "\"Bad1\"=\"a\\qb\"\n\"Bad2\"=\"\\x4\"\n\"Bad3\"=\"end\\\"\n\"Bad4\"=dword:123456789\n\"Bad5\"=dword:\n"},
+        {"a line without =",
+         "[Software\\talmaran\\book]\nno equals sign here\n" + good.substr(good.find('\n') + 1)},
+        {"a 1 MB line",
+         std::string(1 << 20, 'z') + "\n" + good + "\"Long\"=" + std::string(1 << 20, 'q') + "\n"},
+        {"bad escapes", good + "\"Bad1\"=\"a\\qb\"\n\"Bad2\"=\"\\x4\"\n\"Bad3\"="
+                               "\"end\\\"\n\"Bad4\"=dword:123456789\n\"Bad5\"=dword:\n"},
         {"invalid UTF-8 in a value", good + "\"Bad\"=\"\xC3\x28\"\n"},
         {"values before any key", "\"Loose\"=\"x\"\n" + good},
         {"duplicate value, first wins", good + "\"BasePath\"=\"other\"\n"},
-        {"a damaged key line hides its values only", good + "[Software\\talmaran\\other\n\"Stray\"=\"x\"\n"},
-        {"CR LF line ends", "[Software\\talmaran\\book]\r\n\"BasePath\"=\"c:\\\\b\\\\\"\r\n\"Size\"=dword:c\r\n"},
+        {"a damaged key line hides its values only",
+         good + "[Software\\talmaran\\other\n\"Stray\"=\"x\"\n"},
+        {"CR LF line ends",
+         "[Software\\talmaran\\book]\r\n\"BasePath\"=\"c:\\\\b\\\\\"\r\n\"Size\"=dword:c\r\n"},
     };
     for (const Row& row : rows) {
         TempRegistry reg;
@@ -256,8 +275,9 @@ TEST(Registry, DamagedFilesKeepTheirValidEntries) {
         ASSERT_TRUE(r.WriteString("UserPath", "u")) << row.what;
         const std::string text = fileText(registryFile(HKEY_CURRENT_USER));
         const std::string body = text.substr(text.find('\n'));
-        EXPECT_EQ(body, "\n\n[Software]\n\n[Software\\talmaran]\n\n[Software\\talmaran\\book]\n"
-                        "\"BasePath\"=\"c:\\\\b\\\\\"\n\"Size\"=dword:0000000c\n\"UserPath\"=\"u\"\n")
+        EXPECT_EQ(body,
+                  "\n\n[Software]\n\n[Software\\talmaran]\n\n[Software\\talmaran\\book]\n"
+                  "\"BasePath\"=\"c:\\\\b\\\\\"\n\"Size\"=dword:0000000c\n\"UserPath\"=\"u\"\n")
             << row.what;
     }
 }
@@ -273,8 +293,10 @@ void collect(const std::string& path, std::string& out) {
     std::sort(values.begin(), values.end());
     std::sort(keys.begin(), keys.end());
     for (const std::string& v : values)
-        out += v + "=" + r.ReadString(v) + "/" + std::to_string(r.ReadInteger(v).value_or(-7)) + ";";
-    for (const std::string& k : keys) collect(path.empty() ? k : path + "\\" + k, out);
+        out +=
+            v + "=" + r.ReadString(v) + "/" + std::to_string(r.ReadInteger(v).value_or(-7)) + ";";
+    for (const std::string& k : keys)
+        collect(path.empty() ? k : path + "\\" + k, out);
 }
 
 } // namespace
@@ -298,10 +320,17 @@ TEST(Registry, RandomDamageIsReadAndRewrittenWithoutChange) {
         for (int k = 0, n = 1 + int(rng() % 6); k < n; ++k) {
             const size_t pos = bytes.empty() ? 0 : rng() % bytes.size();
             switch (rng() % 4) {
-            case 0: if (!bytes.empty()) bytes[pos] = char(rng()); break;
-            case 1: bytes.resize(pos); break;
-            case 2: bytes.insert(pos, 1, "[]\"\\=\n\r:x\0\xC3"s[rng() % 11]); break;
-            default: if (!bytes.empty()) bytes.erase(pos, 1);
+            case 0:
+                if (!bytes.empty()) bytes[pos] = char(rng());
+                break;
+            case 1:
+                bytes.resize(pos);
+                break;
+            case 2:
+                bytes.insert(pos, 1, "[]\"\\=\n\r:x\0\xC3"s[rng() % 11]);
+                break;
+            default:
+                if (!bytes.empty()) bytes.erase(pos, 1);
             }
         }
         putFile(file, bytes);
