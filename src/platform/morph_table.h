@@ -1,0 +1,84 @@
+// The morphology tables: every word form of the dictionary and the supplement with its ordered
+// lemmas, and for every lemma number the forms whose FIRST lemma has that number. Both
+// directions come from one list of (form, lemma) pairs, so "w's first lemma is L" and "w is a
+// form of L" are the same statement by construction.
+//
+// All texts are Windows-1251 upper case. Form keys have Ё folded to Е; the spellings with Ё that
+// the sources use for a form are kept as its variants, so morphBuildForm can give them all.
+//
+// The table is a handful of flat arrays so that it can be written to and read from a cache file
+// as it is.
+#pragma once
+
+#include "platform/morph_affix.h"
+#include "platform/morph_number.h"
+#include "platform/morph_supplement.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct MorphTable {
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    // Forms: keys are stored back to back in formArena; key i is
+    // formArena[formStart[i] .. formStart[i+1]).
+    std::string formArena;
+    std::vector<uint32_t> formStart;      // formCount + 1 entries
+    std::vector<uint32_t> formYoStart;    // formCount + 1 entries, into formYo
+    std::vector<uint32_t> formYo;         // offsets in textArena of Ё spellings, by bytes
+    std::vector<uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
+    std::vector<uint32_t> formLemmas;     // lemma ids, the first lemma first
+
+    // Lemmas: display text (NUL-terminated in textArena) and number.
+    std::string textArena;
+    std::vector<uint32_t> lemmaText;
+    std::vector<int32_t> lemmaNumber;
+    std::vector<uint32_t> lemmaFormStart; // lemmaCount + 1 entries, into lemmaForms
+    std::vector<uint32_t> lemmaForms;     // form ids whose first lemma is this one, by key bytes
+    std::vector<uint32_t> byNumber;       // lemma ids ordered by (number, id)
+
+    // Open addressing over form keys: slot value = form id + 1, 0 = empty. Size is a power of 2.
+    std::vector<uint32_t> hashSlots;
+
+    size_t formCount() const { return formStart.empty() ? 0 : formStart.size() - 1; }
+    size_t lemmaCount() const { return lemmaText.size(); }
+
+    std::string_view formKey(uint32_t form) const {
+        return std::string_view(formArena).substr(formStart[form],
+                                                  formStart[form + 1] - formStart[form]);
+    }
+    std::string_view text(uint32_t offset) const { return textArena.c_str() + offset; }
+    std::string_view lemmaDisplay(uint32_t lemma) const { return text(lemmaText[lemma]); }
+
+    // The form id of a key (upper case, Ё folded), or kNone.
+    uint32_t find(std::string_view key) const;
+    std::span<const uint32_t> lemmasOf(uint32_t form) const {
+        return std::span<const uint32_t>(formLemmas).subspan(
+            formLemmaStart[form], formLemmaStart[form + 1] - formLemmaStart[form]);
+    }
+    std::span<const uint32_t> yoSpellings(uint32_t form) const {
+        return std::span<const uint32_t>(formYo).subspan(
+            formYoStart[form], formYoStart[form + 1] - formYoStart[form]);
+    }
+    std::span<const uint32_t> formsOf(uint32_t lemma) const {
+        return std::span<const uint32_t>(lemmaForms).subspan(
+            lemmaFormStart[lemma], lemmaFormStart[lemma + 1] - lemmaFormStart[lemma]);
+    }
+    // Lemma ids that carry a number (more than one only for an unresolved hash collision).
+    std::span<const uint32_t> lemmasNumbered(int32_t number) const;
+
+    // Checks that every offset, id and length is in range, so that a table read from a file
+    // can be used without further checks. Returns an empty string when it is sound.
+    std::string validate() const;
+};
+
+// Builds the table from the parsed affix file, the dictionary text (UTF-8 .dic) and the
+// supplement. Returns an empty string on success, otherwise what is wrong.
+std::string buildMorphTable(const AffixSet& aff, std::string_view dicUtf8,
+                            const Supplement& supplement, const LemmaNumbers& numbers,
+                            MorphTable& out);
+
+uint32_t morphKeyHash(std::string_view key);
