@@ -125,7 +125,10 @@ LinkAction classifyLink(const std::string& a, const LinkContext& context) {
         act.workFolder = context.userPath;
         return act;
     }
+    // A page file, with its anchor split off: the file name itself never holds a "#".
     act.kind = LinkKind::PageFile;
-    act.target = a;
+    const std::size_t hash = a.find('#');
+    act.target = a.substr(0, hash);
+    if (hash != std::string::npos) act.anchor = a.substr(hash);
     return act;
 }

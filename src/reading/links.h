@@ -46,7 +46,8 @@ struct LinkAction {
     bool doNothing = false;   // e.g. a numbered link out of range, no next page, bad task link
     TaskLink task;            // Task
     std::string anchor;       // Anchor: the name after "#"; NumberedEntry: the text after "#";
-                              // RelativePage: the part from "#" on (as ShowPageFile takes it)
+                              // RelativePage, PageFile: the part from "#" on (as
+                              // ShowPageFile takes it)
     std::string target;       // Web: the address; Video, ShellDocument, OutsideFile: the path;
                               // RelativePage, PageFile: the page name
     std::string workFolder;   // shell actions: the working folder to use

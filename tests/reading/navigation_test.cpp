@@ -57,7 +57,8 @@ TEST(Links, KindsInTheirOrder) {
          "ch\\next one.htm", "#a"},
         {"outside out\\tree", b.pageFile, "..\\..\\docs/x.pdf", LinkKind::OutsideFile,
          "P\\out\\tree\\..\\docs\\x.pdf", ""},
-        {"page file as given", b.pageFile, "other/p.htm#z", LinkKind::PageFile, "other/p.htm#z", ""},
+        {"page file, its anchor split off", b.pageFile, "other/p.htm#z", LinkKind::PageFile,
+         "other/p.htm", "#z"},
         {"../../ with slashes is a page file", b.pageFile, "../../x.htm", LinkKind::PageFile,
          "../../x.htm", ""},
     };
