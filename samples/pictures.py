@@ -414,7 +414,7 @@ def main():
     write_gif("book/ch5/telescope.gif", telescope())
     write_jpeg("book/pictures/sky.jpg", starry_sky())
     write_jpeg("book/ch4/galaxy.jpg", galaxy())
-    write_gif("pagefile/guide/pictures/dipper.gif", big_dipper())
+    write_gif("pagefile/pictures/dipper.gif", big_dipper())
     write_gif("program/kovrex_left.gif", arrow(True))
     write_gif("program/kovrex_right.gif", arrow(False))
     sp = splash()

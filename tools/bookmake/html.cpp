@@ -204,7 +204,8 @@ size_t decodeEntity(std::string_view s, size_t i, std::string& out) {
                   {"deg", "°"},    {"bull", "•"},    {"rsquo", "’"},   {"lsquo", "‘"},
                   {"ldquo", "“"},  {"rdquo", "”"},   {"bdquo", "„"},   {"times", "×"},
                   {"plusmn", "±"}, {"sect", "§"},    {"reg", "®"},     {"trade", "™"},
-                  {"shy", ""},     {"middot", "·"},  {"euro", "€"},    {"numero", "№"}};
+                  {"shy", ""},     {"middot", "·"},  {"euro", "€"},    {"numero", "№"},
+                  {"minus", "-"}};
     const size_t semi = s.find(';', i);
     if (semi == std::string_view::npos || semi - i > 10 || semi == i + 1) return 0;
     const std::string_view name = s.substr(i + 1, semi - i - 1);

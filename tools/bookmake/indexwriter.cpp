@@ -25,6 +25,10 @@ Lemmatizer cachedMorphLemmatizer() {
     return [cache](std::string_view word) -> int32_t {
         auto it = cache->find(std::string(word));
         if (it != cache->end()) return it->second;
+        // The dictionary loads on the first word, so faulty input is reported without waiting.
+        if (cache->empty())
+            if (const std::string why = morphError(); !why.empty())
+                throw BuildError("morphology", 0, "the dictionary is not usable: " + why);
         const std::vector<MorphLemma> lemmas = morphLemmas(word);
         const int32_t number = lemmas.empty() ? 0 : lemmas.front().number;
         cache->emplace(std::string(word), number);

@@ -2,7 +2,6 @@
 #include "builder.h"
 #include "dump.h"
 #include "error.h"
-#include "platform/morph.h"
 
 #include <chrono>
 #include <cstdio>
@@ -37,10 +36,6 @@ int main(int argc, char** argv) {
             return dumpFile(argv[2], hasLemma ? &lemma : nullptr, std::cout) ? 0 : 1;
         }
         if ((command != "build" && command != "install") || argc != 4) return usage();
-        if (const std::string why = morphError(); !why.empty()) {
-            std::cerr << "bookmake: the morphology dictionary is not usable: " << why << "\n";
-            return 1;
-        }
         const auto t0 = std::chrono::steady_clock::now();
         const BuildSummary s = buildBook(argv[2], argv[3], cachedMorphLemmatizer());
         if (command == "install") installBook(argv[3]);
