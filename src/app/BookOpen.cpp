@@ -42,3 +42,8 @@ std::string enterBookSubfolder() {
     QDir::setCurrent(QStringLiteral("book")); // stays where it is when there is no such folder
     return readerPath(QDir::currentPath().toStdString());
 }
+
+std::string settleSchemeFolder(const std::string& commandLine1251) {
+    if (commandLine1251.empty()) return enterBookSubfolder() + "\\schema";
+    return commandLine1251.substr(0, 255);
+}

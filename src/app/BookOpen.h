@@ -33,7 +33,10 @@ enum class BookPathsStatus {
 // the values read are kept in paths also when the status is not Ok.
 BookPathsStatus readBookPaths(const std::string& regKey, BookPaths& paths);
 
-// The scheme folder of a start with an empty command line and the working folder: the current
-// folder after changing into its sub-folder "book" when there is one. Both change the process's
-// current folder. The results are reader paths without a trailing separator.
+// The working folder: the current folder after changing into its sub-folder "book" when there
+// is one (the process's current folder changes). A reader path without a trailing separator.
 std::string enterBookSubfolder();
+
+// The scheme folder from the whole command line (at most 255 characters kept); an empty command
+// line changes into the "book" sub-folder and names its "schema" folder.
+std::string settleSchemeFolder(const std::string& commandLine1251);

@@ -80,6 +80,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() {
+    // Focus changes while the widgets go must not reach this half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
     if (Form1 == this) Form1 = nullptr;
 }
 

@@ -14,7 +14,6 @@
 #include "platform/text.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -69,13 +68,7 @@ int main(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
-    if (commandLine.empty()) {
-        QDir::setCurrent(QStringLiteral("book"));
-        SchemeFolder = fromQString(QDir::currentPath()) + "\\schema";
-    } else {
-        SchemeFolder = utf8ToCp1251(commandLine);
-        if (SchemeFolder.size() > 255) SchemeFolder.resize(255);
-    }
+    SchemeFolder = settleSchemeFolder(utf8ToCp1251(commandLine));
 
     int fakeArgc = 1; // the scheme folder is not for Qt's own option parser
     QApplication app(fakeArgc, argv);
