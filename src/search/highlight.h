@@ -35,8 +35,10 @@ Blword buildFormDictionary(const std::vector<int32_t>& lemmas);
 
 // The hits to mark, in page order, without overlaps. forms holds the forms of inputs.lemmas
 // (buildFormDictionary); forms of other lemmas in it are not looked for.
+// insideTags, when given, receives the number of lemma hits that qualified but stand inside a
+// tag, where markup cannot go.
 std::vector<HitSpan> findHits(std::string_view page, const HighlightInputs& inputs,
-                              const Blword& forms);
+                              const Blword& forms, size_t* insideTags = nullptr);
 
 // The page with the hits wrapped in anchors, colour and arrows.
 std::string markHits(std::string_view page, const std::vector<HitSpan>& hits,

@@ -128,7 +128,9 @@ TEST(Fuzz, HighlightOfRandomPages) {
         }
         const std::string out = markHits(page, hits, "ff0000");
         ASSERT_GE(out.size(), page.size());
-        if (hits.empty()) ASSERT_EQ(out, page);
+        if (hits.empty()) {
+            ASSERT_EQ(out, page);
+        }
     }
 }
 
