@@ -1,5 +1,7 @@
 #include "platform/morph_load.h"
 
+#include "platform/morph_cache.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -67,7 +69,7 @@ struct Shared {
 Shared& shared() {
     static Shared s;
     std::call_once(s.once, [] {
-        s.error = loadMorphTable(morphDefaultSources(), s.table);
+        s.error = loadMorphTableCached(morphDefaultSources(), morphCacheFolder(), s.table);
         s.ok = s.error.empty();
         if (!s.ok) s.table = MorphTable();
     });

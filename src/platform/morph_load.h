@@ -18,7 +18,7 @@ MorphSources morphDefaultSources();
 // success, otherwise a message naming the file and what is wrong.
 std::string loadMorphTable(const MorphSources& src, MorphTable& out);
 
-// The process-wide tables, loaded on the first call (thread-safe). Null when they cannot be
-// loaded; morphLoadError() then says why.
+// The process-wide tables, loaded on the first call (thread-safe), through the cache file in
+// morphCacheFolder(). Null when they cannot be loaded; morphLoadError() then says why.
 const MorphTable* morphShared();
 const std::string& morphLoadError();

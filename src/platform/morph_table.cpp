@@ -25,6 +25,12 @@ uint32_t MorphTable::find(std::string_view key) const {
     }
 }
 
+std::span<const uint32_t> MorphTable::yoSpellings(uint32_t form) const {
+    const auto range = std::equal_range(yoForm.begin(), yoForm.end(), form);
+    return std::span<const uint32_t>(yoText).subspan(size_t(range.first - yoForm.begin()),
+                                                     size_t(range.second - range.first));
+}
+
 std::span<const uint32_t> MorphTable::lemmasNumbered(int32_t number) const {
     auto lo = std::lower_bound(byNumber.begin(), byNumber.end(), number,
                                [&](uint32_t id, int32_t n) { return lemmaNumber[id] < n; });
@@ -55,10 +61,12 @@ std::string MorphTable::validate() const {
     for (size_t i = 0; i < forms; ++i)
         if (formStart[i + 1] - formStart[i] > 255) return "form key too long";
     if (textArena.empty() || textArena.back() != '\0') return "text arena not terminated";
-    if (std::string e = checkCsr(formYoStart, forms, formYo.size(), "spellings"); !e.empty())
-        return e;
-    for (uint32_t off : formYo)
-        if (off >= textArena.size()) return "spelling offset out of range";
+    if (yoForm.size() != yoText.size()) return "bad spelling table";
+    for (size_t i = 0; i < yoForm.size(); ++i) {
+        if (yoForm[i] >= forms || (i > 0 && yoForm[i - 1] > yoForm[i]))
+            return "spelling form id out of range or order";
+        if (yoText[i] >= textArena.size()) return "spelling offset out of range";
+    }
     if (std::string e = checkCsr(formLemmaStart, forms, formLemmas.size(), "form lemmas");
         !e.empty())
         return e;
@@ -84,8 +92,13 @@ std::string MorphTable::validate() const {
     }
     if (hashSlots.size() < forms + 1 || (hashSlots.size() & (hashSlots.size() - 1)) != 0)
         return "bad hash table size";
-    for (uint32_t v : hashSlots)
+    // Exactly one slot per form leaves empty slots, which end every probe.
+    size_t used = 0;
+    for (uint32_t v : hashSlots) {
         if (v > forms) return "hash slot out of range";
+        used += v != 0;
+    }
+    if (used != forms) return "hash slots do not match the forms";
     return {};
 }
 
@@ -282,16 +295,16 @@ public:
         std::sort(m_yo.begin(), m_yo.end(), [&](const auto& a, const auto& b) {
             return a.first != b.first ? a.first < b.first : t.text(a.second) < t.text(b.second);
         });
-        t.formYoStart.assign(forms + 1, 0);
-        for (const auto& [form, text] : m_yo) ++t.formYoStart[form + 1];
-        for (size_t f = 0; f < forms; ++f) t.formYoStart[f + 1] += t.formYoStart[f];
-        for (const auto& [form, text] : m_yo) t.formYo.push_back(text);
+        for (const auto& [form, text] : m_yo) {
+            t.yoForm.push_back(form);
+            t.yoText.push_back(text);
+        }
 
         t.formArena = std::move(m_forms.arena());
         t.formStart = std::move(m_forms.starts());
-        // Rebuild the lookup table at its final load of at most one half.
+        // Rebuild the lookup table at its final size, at most three quarters full.
         size_t n = 16;
-        while (n < forms * 2) n *= 2;
+        while (n * 3 < forms * 4) n *= 2;
         t.hashSlots.assign(n, 0);
         for (uint32_t f = 0; f < forms; ++f) {
             size_t i = morphKeyHash(t.formKey(f)) & (n - 1);

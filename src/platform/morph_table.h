@@ -27,8 +27,10 @@ struct MorphTable {
     // formArena[formStart[i] .. formStart[i+1]).
     std::string formArena;
     std::vector<uint32_t> formStart;      // formCount + 1 entries
-    std::vector<uint32_t> formYoStart;    // formCount + 1 entries, into formYo
-    std::vector<uint32_t> formYo;         // offsets in textArena of Ё spellings, by bytes
+    // Spellings with Ё, few: the form ids ascending, and parallel to them the offsets of the
+    // spellings in textArena (by bytes within one form).
+    std::vector<uint32_t> yoForm;
+    std::vector<uint32_t> yoText;
     std::vector<uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
     std::vector<uint32_t> formLemmas;     // lemma ids, the first lemma first
 
@@ -59,10 +61,7 @@ struct MorphTable {
         return std::span<const uint32_t>(formLemmas).subspan(
             formLemmaStart[form], formLemmaStart[form + 1] - formLemmaStart[form]);
     }
-    std::span<const uint32_t> yoSpellings(uint32_t form) const {
-        return std::span<const uint32_t>(formYo).subspan(
-            formYoStart[form], formYoStart[form + 1] - formYoStart[form]);
-    }
+    std::span<const uint32_t> yoSpellings(uint32_t form) const;
     std::span<const uint32_t> formsOf(uint32_t lemma) const {
         return std::span<const uint32_t>(lemmaForms).subspan(
             lemmaFormStart[lemma], lemmaFormStart[lemma + 1] - lemmaFormStart[lemma]);

@@ -320,14 +320,16 @@ TEST(MorphTable, ValidateCatchesDamage) {
         void (*damage)(MorphTable&);
     } cases[] = {
         {"form offset", [](MorphTable& t) { t.formStart[1] = 1000; }},
-        {"spelling offset", [](MorphTable& t) { t.formYo[0] = 1000; }},
-        {"spelling index", [](MorphTable& t) { t.formYoStart[1] = 1000; }},
+        {"spelling offset", [](MorphTable& t) { t.yoText[0] = 1000; }},
+        {"spelling form", [](MorphTable& t) { t.yoForm[0] = 1000; }},
+        {"spelling count", [](MorphTable& t) { t.yoForm.push_back(0); }},
         {"lemma id", [](MorphTable& t) { t.formLemmas[0] = 1000; }},
         {"form id", [](MorphTable& t) { t.lemmaForms[0] = 1000; }},
         {"number", [](MorphTable& t) { t.lemmaNumber[0] = 0; }},
         {"text", [](MorphTable& t) { t.textArena.back() = 'x'; }},
         {"slots", [](MorphTable& t) { t.hashSlots.pop_back(); }},
         {"slot value", [](MorphTable& t) { t.hashSlots[0] = 1000; }},
+        {"slots full", [](MorphTable& t) { std::fill(t.hashSlots.begin(), t.hashSlots.end(), 1); }},
         {"order", [](MorphTable& t) { std::reverse(t.byNumber.begin(), t.byNumber.end()); }},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,196 @@
+// Where the morphology layer finds its files, and the cache file of its tables: written on the
+// first load, read on the next, rebuilt when damaged or when a source changes.
+#include "platform/morph_cache.h"
+#include "platform/text.h"
+#include "support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A small dictionary in the hunspell format with the project's two data files.
+struct Sources {
+    TempDir dir;
+    MorphSources src;
+
+    Sources() {
+        dir.write("dict/ru_RU.aff", "SET UTF-8\nSFX N Y 1\nSFX N а ы а\n");
+        dir.write("dict/ru_RU.dic", "3\nнога/N\nрука/N\nёж\n");
+        dir.write("data/morph/supplement.txt", "нога: ноженька\n");
+        dir.write("data/morph/overrides.txt", "РУКА 42\n");
+        src.affPath = dir.file("dict/ru_RU.aff");
+        src.dicPath = dir.file("dict/ru_RU.dic");
+        src.supplementPath = dir.file("data/morph/supplement.txt");
+        src.overridesPath = dir.file("data/morph/overrides.txt");
+    }
+};
+
+class EnvVar {
+public:
+    EnvVar(const char* name, const std::string& value) : m_name(name) {
+        if (const char* v = std::getenv(name)) m_old = v, m_had = true;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvVar() {
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+void expectSame(const MorphTable& a, const MorphTable& b) {
+    EXPECT_EQ(a.formArena, b.formArena);
+    EXPECT_EQ(a.formStart, b.formStart);
+    EXPECT_EQ(a.yoForm, b.yoForm);
+    EXPECT_EQ(a.yoText, b.yoText);
+    EXPECT_EQ(a.formLemmaStart, b.formLemmaStart);
+    EXPECT_EQ(a.formLemmas, b.formLemmas);
+    EXPECT_EQ(a.textArena, b.textArena);
+    EXPECT_EQ(a.lemmaText, b.lemmaText);
+    EXPECT_EQ(a.lemmaNumber, b.lemmaNumber);
+    EXPECT_EQ(a.lemmaFormStart, b.lemmaFormStart);
+    EXPECT_EQ(a.lemmaForms, b.lemmaForms);
+    EXPECT_EQ(a.byNumber, b.byNumber);
+    EXPECT_EQ(a.hashSlots, b.hashSlots);
+}
+
+} // namespace
+
+TEST(MorphCache, WrittenOnceThenRead) {
+    Sources s;
+    const std::string cache = s.dir.file("cache");
+    MorphTable built, read;
+    MorphCacheOutcome outcome;
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, built, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Built);
+    EXPECT_TRUE(fs::exists(morphCachePath(cache, morphCacheKey(s.src))));
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, read, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Read);
+    expectSame(built, read);
+    EXPECT_NE(read.find(w1251("НОЖЕНЬКА")), MorphTable::kNone);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 1);
+}
+
+TEST(MorphCache, DamagedFileIsRebuilt) {
+    Sources s;
+    const std::string cache = s.dir.file("cache");
+    MorphTable good;
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, good), "");
+    const std::string path = morphCachePath(cache, morphCacheKey(s.src));
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(bytes.size(), 200u);
+    const struct {
+        const char* what;
+        std::string content;
+    } cases[] = {
+        {"empty", ""},
+        {"header only", bytes.substr(0, 20)},
+        {"truncated", bytes.substr(0, bytes.size() / 2)},
+        {"last byte missing", bytes.substr(0, bytes.size() - 1)},
+        {"trailing byte", bytes + "x"},
+        {"byte changed", [&] {
+             std::string b = bytes;
+             b[b.size() / 2] ^= 0x20;
+             return b;
+         }()},
+        {"other version", [&] {
+             std::string b = bytes;
+             b[12] ^= 1;
+             return b;
+         }()},
+        {"array length huge", [&] {
+             std::string b = bytes;
+             const size_t keyLen = size_t(uint8_t(b[16])) | size_t(uint8_t(b[17])) << 8;
+             b[20 + keyLen + 7] = '\x7F';
+             return b;
+         }()},
+    };
+    for (const auto& c : cases) {
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << c.content;
+        }
+        MorphTable t;
+        MorphCacheOutcome outcome;
+        ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "") << c.what;
+        EXPECT_EQ(outcome, MorphCacheOutcome::Rebuilt) << c.what;
+        expectSame(good, t);
+        ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "") << c.what;
+        EXPECT_EQ(outcome, MorphCacheOutcome::Read) << c.what;
+    }
+}
+
+TEST(MorphCache, ChangedSourceGetsItsOwnFile) {
+    Sources s;
+    const std::string cache = s.dir.file("cache");
+    MorphTable t;
+    MorphCacheOutcome outcome;
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "");
+    const std::string key = morphCacheKey(s.src);
+    s.dir.write("data/morph/supplement.txt", "нога: ноженька ножища\n");
+    EXPECT_NE(morphCacheKey(s.src), key);
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Built);
+    EXPECT_NE(t.find(w1251("НОЖИЩА")), MorphTable::kNone);
+    // The dictionary too: its size and time are part of the key.
+    s.dir.write("dict/ru_RU.dic", "4\nнога/N\nрука/N\nёж\nуж\n");
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Built);
+    EXPECT_NE(t.find(w1251("УЖ")), MorphTable::kNone);
+}
+
+TEST(MorphCache, WorksWithoutAWritableFolderAndReportsMissingFiles) {
+    Sources s;
+    s.dir.write("file", "x");
+    MorphTable t;
+    MorphCacheOutcome outcome;
+    ASSERT_EQ(loadMorphTableCached(s.src, s.dir.file("file/cache"), t, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Built);
+    ASSERT_EQ(loadMorphTableCached(s.src, "", t, &outcome), "");
+    EXPECT_EQ(outcome, MorphCacheOutcome::Built);
+
+    s.src.dicPath = s.dir.file("dict/missing.dic");
+    EXPECT_EQ(loadMorphTableCached(s.src, s.dir.file("cache"), t), s.src.dicPath + ": cannot be read");
+    s.dir.write("dict/ru_RU.aff", "SET UTF-8\nCOMPOUNDFLAG X\n");
+    s.src.dicPath = s.dir.file("dict/ru_RU.dic");
+    const std::string err = loadMorphTableCached(s.src, s.dir.file("cache"), t);
+    EXPECT_EQ(err.rfind(s.src.affPath + ": line 2: COMPOUNDFLAG is not supported", 0), 0u) << err;
+}
+
+TEST(MorphCache, FoldersFromTheEnvironment) {
+    {
+        EnvVar dict("EBOOK_HUNSPELL_DIR", "/some/dict");
+        EnvVar data("EBOOK_DATA_DIR", "/some/data");
+        const MorphSources s = morphDefaultSources();
+        EXPECT_EQ(s.affPath, "/some/dict/ru_RU.aff");
+        EXPECT_EQ(s.dicPath, "/some/dict/ru_RU.dic");
+        EXPECT_EQ(s.supplementPath, "/some/data/morph/supplement.txt");
+        EXPECT_EQ(s.overridesPath, "/some/data/morph/overrides.txt");
+    }
+    {
+        EnvVar xdg("XDG_CACHE_HOME", "/some/cache");
+        EXPECT_EQ(morphCacheFolder(), "/some/cache/talmaran");
+    }
+    {
+        EnvVar xdg("XDG_CACHE_HOME", "");
+        EnvVar home("HOME", "/some/home");
+        EXPECT_EQ(morphCacheFolder(), "/some/home/.cache/talmaran");
+    }
+}
