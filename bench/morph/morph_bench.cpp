@@ -3,7 +3,8 @@
 // highlighter uses it, and the share of Cyrillic word tokens of a real Russian corpus that get
 // a lemma, against hunspell alone.
 //
-// Usage: morph_bench [corpus folder]   (bench/morph/corpus.sh installs and prints one)
+// Usage: morph_bench [--ambiguous N] [corpus folder]   (bench/morph/corpus.sh installs one)
+//        morph_bench --lemmas WORD...   prints the lemmas of words (UTF-8)
 //        morph_bench --golden N [corpus folder]   prints a golden list: the N most frequent
 //                                                 known corpus words and every supplement word
 #include "platform/morph.h"
@@ -182,9 +183,23 @@ int golden(size_t count, const fs::path& corpusDir) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--lemmas") {
+        for (size_t i = 1; i < args.size(); ++i) {
+            std::printf("%s:", args[i].c_str());
+            for (const MorphLemma& l : morphLemmas(upperCp1251(utf8ToCp1251(args[i]))))
+                std::printf(" %s=%d", cp1251ToUtf8(l.text).c_str(), l.number);
+            std::printf("\n");
+        }
+        return 0;
+    }
     if (args.size() >= 2 && args[0] == "--golden")
         return golden(std::stoul(args[1]),
                       args.size() > 2 ? args[2] : "/usr/share/gimp/2.0/help/ru");
+    size_t showAmbiguous = 20;
+    if (args.size() >= 2 && args[0] == "--ambiguous") {
+        showAmbiguous = std::stoul(args[1]);
+        args.erase(args.begin(), args.begin() + 2);
+    }
     const fs::path corpusDir = args.empty() ? "/usr/share/gimp/2.0/help/ru" : args[0];
 
     // Load: building from the dictionary files, then the shared load (from the cache file when
@@ -286,6 +301,27 @@ int main(int argc, char** argv) {
     std::printf("form dictionary of one lemma (256 calls): %.1f us, %.1f forms on average\n",
                 seconds(t2, t3) / double(lemmaNumbers.size()) * 1e6,
                 double(forms) / double(lemmaNumbers.size()));
+
+    // The readings that decide which lemma the index keys a word by: the frequent words with
+    // more than one lemma, for review of the first-lemma rule.
+    std::unordered_map<std::string, size_t> freq;
+    for (const std::string& t : c.tokens) ++freq[t];
+    std::vector<std::pair<std::string, size_t>> ambiguous;
+    for (const auto& [w, n] : freq)
+        if (morphLemmas(w).size() > 1) ambiguous.emplace_back(w, n);
+    std::sort(ambiguous.begin(), ambiguous.end(), [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    size_t ambiguousTokens = 0;
+    for (const auto& a : ambiguous) ambiguousTokens += a.second;
+    std::printf("tokens with more than one lemma: %.1f%%; the most frequent:\n",
+                100.0 * double(ambiguousTokens) / double(c.tokens.size()));
+    for (size_t i = 0; i < ambiguous.size() && i < showAmbiguous; ++i) {
+        std::printf("  %6zu %s:", ambiguous[i].second, cp1251ToUtf8(ambiguous[i].first).c_str());
+        for (const MorphLemma& l : morphLemmas(ambiguous[i].first))
+            std::printf(" %s", cp1251ToUtf8(l.text).c_str());
+        std::printf("\n");
+    }
 
     std::vector<std::pair<std::string, size_t>> top(unknown.begin(), unknown.end());
     std::sort(top.begin(), top.end(), [](const auto& a, const auto& b) {

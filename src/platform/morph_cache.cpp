@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Bumped whenever the table layout or the way tables are built changes.
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;
 constexpr char kMagic[8] = {'E', 'B', 'M', 'O', 'R', 'P', 'H', '\x1A'};
 constexpr uint32_t kByteOrder = 0x01020304;
 

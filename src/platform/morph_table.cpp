@@ -155,7 +155,10 @@ private:
 };
 
 // One reading of a form. Lower prio ranks first: supplement lexemes (by their order in the
-// file), then the lemma the form is itself, then the others by how much of the form they keep.
+// file); the lemma the form is itself; the other lemmas of common words; then proper names
+// (capitalised entries), their own headword first. Readings of one tier are ordered by the
+// size of the lemma's paradigm, larger first, then by the lemma's bytes: one order over all
+// lemmas, so that two lemmas sharing many forms (ОСНОВНОЙ, ОСНОВНЫЙ) do not split them.
 struct Candidate {
     uint32_t form;
     uint32_t lemma;
@@ -163,13 +166,11 @@ struct Candidate {
 };
 
 constexpr uint32_t kPrioHeadword = 0x40000000u;
-constexpr uint32_t kPrioOther = 0x80000000u;
+constexpr uint32_t kPrioOther = 0x50000000u;
+constexpr uint32_t kPrioNameHeadword = 0x60000000u;
+constexpr uint32_t kPrioNameOther = 0x70000000u;
 
-size_t commonPrefix(std::string_view a, std::string_view b) {
-    size_t n = 0;
-    while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
-    return n;
-}
+bool isCapital(unsigned char c) { return (c >= 0xC0 && c <= 0xDF) || c == 0xA8; }
 
 class Builder {
 public:
@@ -204,14 +205,16 @@ public:
         if (m_aff.forbidden(flags)) return;
         const uint32_t lemma = lemmaOf(word);
         const std::string lemmaKey(m_lemmas.key(lemma));
+        const bool name = isCapital(static_cast<unsigned char>(word[0]));
         m_aff.expand(word, flags, [&](std::string_view f) {
             if (f.empty() || f.size() > 255) return;
             const uint32_t form = formOf(f);
-            const std::string_view key = m_forms.key(form);
-            const uint32_t prio = key == lemmaKey
-                                      ? kPrioHeadword
-                                      : kPrioOther + uint32_t(255 - commonPrefix(key, lemmaKey));
-            add(form, lemma, prio);
+            const bool headword = m_forms.key(form) == lemmaKey;
+            add(form, lemma,
+                name ? (headword ? kPrioNameHeadword : kPrioNameOther)
+                     : (headword ? kPrioHeadword : kPrioOther));
+            if (m_paradigm.size() <= lemma) m_paradigm.resize(lemma + 1, 0);
+            ++m_paradigm[lemma];
         });
     }
 
@@ -249,10 +252,13 @@ public:
         const size_t forms = m_forms.size(), lemmas = m_lemmas.size();
         if (forms == 0) return "the dictionary has no words";
 
+        m_paradigm.resize(lemmas, 0);
         std::sort(m_cands.begin(), m_cands.end(), [&](const Candidate& a, const Candidate& b) {
             if (a.form != b.form) return a.form < b.form;
             if (a.prio != b.prio) return a.prio < b.prio;
             if (a.lemma == b.lemma) return false;
+            if (m_paradigm[a.lemma] != m_paradigm[b.lemma])
+                return m_paradigm[a.lemma] > m_paradigm[b.lemma];
             return m_lemmas.key(a.lemma) < m_lemmas.key(b.lemma);
         });
         t.formLemmaStart.assign(forms + 1, 0);
@@ -330,6 +336,7 @@ private:
     std::vector<std::pair<uint32_t, uint32_t>> m_yo; // (form, text offset) of Ё spellings
     std::unordered_set<std::string> m_yoSeen;
     std::vector<bool> m_hasEntry; // lemma ids that come from dictionary-format entries
+    std::vector<uint32_t> m_paradigm; // forms the lemma's dictionary entries make (repeats count)
 };
 
 } // namespace

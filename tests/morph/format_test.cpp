@@ -46,6 +46,8 @@ SFX V N 1
 SFX V   ечь  екла ечь
 SFX G N 1
 SFX G   0    а    [^а]
+SFX X N 1
+SFX X   0    вой  о
 PFX P Y 1
 PFX P   0    не   .
 PFX Q N 1
@@ -254,17 +256,21 @@ using V = std::vector<std::string>;
 
 } // namespace
 
-TEST(MorphTable, OrdersLemmasSupplementThenHeadwordThenSharedPrefix) {
+TEST(MorphTable, OrdersLemmasSupplementHeadwordParadigmNames) {
     // "ноги" is a form of "нога" and a headword of its own: the headword comes first ...
     EXPECT_EQ(Fixture("2\nнога/N\nноги\n", "").lemmas("ноги"), (V{"НОГИ", "НОГА"}));
     // ... unless the supplement names the lexeme, which always comes first.
     EXPECT_EQ(Fixture("2\nнога/N\nноги\n", "нога: ноги\n").lemmas("ноги"), (V{"НОГА", "НОГИ"}));
 
-    // Otherwise the lemma that keeps more of the form comes first, then byte order.
-    const Fixture f("4\nстекло/O\nстечь/V\nкок/G\nкоко/O\n", "");
+    // Otherwise the lemma with the larger paradigm comes first, then byte order; proper names
+    // (capitalised entries) come after common words, even as headwords.
+    const Fixture f("6\nстекло/O\nстечь/V\nкок/G\nкоко/OX\nСвета/N\nсвет/G\n", "");
     ASSERT_EQ(f.error, "");
     EXPECT_EQ(f.lemmas("стекла"), (V{"СТЕКЛО", "СТЕЧЬ"}));
-    EXPECT_EQ(f.lemmas("кока"), (V{"КОК", "КОКО"}));
+    EXPECT_EQ(f.lemmas("кока"), (V{"КОКО", "КОК"}));
+    EXPECT_EQ(f.lemmas("света"), (V{"СВЕТ", "СВЕТА"}));
+    EXPECT_EQ(f.lemmas("светы"), V{});
+    EXPECT_EQ(f.lemmas("свети"), (V{"СВЕТА"}));
     EXPECT_EQ(f.lemmas("кокс"), V{});
 
     // Two supplement lines listing one form: the earlier line first.
