@@ -47,8 +47,22 @@ bool isLetter(unsigned char c) {
 
 // Lemma hits: every counted word that is a form of a query lemma. Returns false when the page
 // does not hold enough of the lemmas close together, in which case nothing is highlighted.
-bool findLemmaHits(std::string_view upper, const std::vector<int32_t>& lemmas, const Blword& forms,
+bool findLemmaHits(std::string_view upper, const std::vector<int32_t>& queryLemmas, const Blword& forms,
                    std::vector<Hit>& hits) {
+    // Each different lemma with the number of times the query names it.
+    std::vector<int32_t> lemmas;
+    std::vector<int> times;
+    for (int32_t l : queryLemmas) {
+        const auto it = std::find(lemmas.begin(), lemmas.end(), l);
+        if (it != lemmas.end()) {
+            ++times[size_t(it - lemmas.begin())];
+        } else {
+            lemmas.push_back(l);
+            times.push_back(1);
+        }
+    }
+    auto timesOf = [&](int32_t l) { return times[size_t(std::find(lemmas.begin(), lemmas.end(), l) - lemmas.begin())]; };
+
     std::string key;
     forEachCountedWord(upper, countedTextStart(upper), [&](size_t start, size_t length, uint32_t ordinal) {
         key.assign(upper.substr(start, length));
@@ -58,39 +72,44 @@ bool findLemmaHits(std::string_view upper, const std::vector<int32_t>& lemmas, c
             std::find(lemmas.begin(), lemmas.end(), forms.value(position)) != lemmas.end())
             hits.push_back({start, start + length - 1, forms.value(position), ordinal, true});
     });
-    const int b = int(lemmas.size());
-    if (b == 1) return true;
+    if (lemmas.size() == 1) return true;
 
-    // Group each hit with the following ones that stand close enough for the number of different
-    // lemmas among them, and keep the groups with the most different lemmas.
-    const int threshold = b / 2 + 1;
+    // Group each hit with the following ones that stand close enough for the number of query terms
+    // among them, and keep the groups with the most different lemmas. The window counts a lemma as
+    // often as the query names it, as search does: for "A B A" a group of A and B gets the window
+    // of three terms, so every document search finds shows its group. Without repeated lemmas
+    // both counts are the same.
+    const int b = int(queryLemmas.size());
+    const int threshold = int(lemmas.size()) / 2 + 1;
     const int spanLimit = b <= kMaxQueryTerms - 1 ? proximityWindow(b) : 2 * b;
     std::vector<size_t> groupSize(hits.size());
-    std::vector<int> distinct(hits.size());
+    std::vector<int> lemmasInGroup(hits.size());
     std::vector<int32_t> seen;
     int best = 1;
     for (size_t m = 0; m < hits.size(); ++m) {
         seen.assign(1, hits[m].term);
+        int k = timesOf(hits[m].term);
         groupSize[m] = 1;
-        distinct[m] = 1;
+        lemmasInGroup[m] = 1;
         for (size_t p = m + 1; p < hits.size(); ++p) {
-            if (std::find(seen.begin(), seen.end(), hits[p].term) == seen.end())
+            if (std::find(seen.begin(), seen.end(), hits[p].term) == seen.end()) {
                 seen.push_back(hits[p].term);
-            const int k = int(seen.size());
+                k += timesOf(hits[p].term);
+            }
             const uint32_t dist = hits[p].ordinal - hits[m].ordinal;
             if (dist <= uint32_t(proximityWindow(k))) {
                 groupSize[m] = p - m + 1;
-                distinct[m] = k;
+                lemmasInGroup[m] = int(seen.size());
             } else if (dist > uint32_t(spanLimit)) {
                 break;
             }
         }
-        best = std::max(best, distinct[m]);
+        best = std::max(best, lemmasInGroup[m]);
         hits[m].mark = false;
     }
     if (best < threshold) return false;
     for (size_t m = 0; m < hits.size(); ++m)
-        if (distinct[m] == best)
+        if (lemmasInGroup[m] == best)
             for (size_t p = m; p < m + groupSize[m]; ++p) hits[p].mark = true;
     return true;
 }
@@ -149,15 +168,9 @@ std::vector<HitSpan> findHits(std::string_view page, const HighlightInputs& inpu
     if (inputs.empty()) return spans;
     const std::string upper = upperCp1251(page);
 
-    // A lemma given twice is one lemma: counting it twice would demand a partner that can never
-    // be on the page.
-    std::vector<int32_t> lemmas;
-    for (int32_t l : inputs.lemmas)
-        if (std::find(lemmas.begin(), lemmas.end(), l) == lemmas.end()) lemmas.push_back(l);
-
     std::vector<Hit> hits;
-    if (!lemmas.empty()) {
-        if (!findLemmaHits(upper, lemmas, forms, hits)) return spans;
+    if (!inputs.lemmas.empty()) {
+        if (!findLemmaHits(upper, inputs.lemmas, forms, hits)) return spans;
         // Hits inside a tag (an attribute value, a link target) count for the groups like the
         // index counts them, but marking them would break the tag.
         TagTest tag(upper);
