@@ -27,16 +27,18 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kEntries = 20000;
-constexpr int kBigEvery = 400;            // every 400th page is a large one
-constexpr std::size_t kBigPage = 100000;  // bytes of text in a large page
-constexpr std::size_t kSmallPage = 2450;  // bytes of text in the others
+constexpr int kBigEvery = 400;           // every 400th page is a large one
+constexpr std::size_t kBigPage = 100000; // bytes of text in a large page
+constexpr std::size_t kSmallPage = 2450; // bytes of text in the others
 
 double medianMs(int runs, const std::function<void()>& f) {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         f();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
@@ -77,7 +79,8 @@ std::string text(std::size_t n, int seed) {
 
 bool buildSource(const fs::path& src) {
     fs::create_directories(src / "p");
-    std::string desc = "[book]\ntitle = Большая книга\nregkey = reading_bench\nlayout = single-store\n\n[contents]\n";
+    std::string desc = "[book]\ntitle = Большая книга\nregkey = reading_bench\nlayout = "
+                       "single-store\n\n[contents]\n";
     for (int i = 0; i < kEntries; ++i) {
         // Parts of 100 chapters, chapters of 4 sections: depth 0..3.
         const int depth = i == 0 ? 0 : i % 100 == 1 ? 1 : i % 4 == 2 ? 2 : 3;
@@ -102,8 +105,9 @@ int main(int argc, char** argv) {
     return 1;
 #else
     const bool reuse = argc > 1 && fs::exists(fs::path(argv[1]) / "book" / "base" / "contents.txt");
-    const fs::path root = argc > 1 ? fs::path(argv[1])
-                                   : fs::temp_directory_path() / ("reading-bench-" + std::to_string(getpid()));
+    const fs::path root =
+        argc > 1 ? fs::path(argv[1])
+                 : fs::temp_directory_path() / ("reading-bench-" + std::to_string(getpid()));
     if (!reuse) {
         fs::create_directories(root);
         std::printf("writing %d source pages...\n", kEntries);
@@ -118,8 +122,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s", make.readAllStandardError().constData());
             return 1;
         }
-        std::printf("bookmake build: %.1f s\n",
-                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::printf(
+            "bookmake build: %.1f s\n",
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 
     BookPaths paths;
@@ -151,7 +156,8 @@ int main(int argc, char** argv) {
 
     // The large page nearest the middle of the book.
     int big = kEntries / 2;
-    while (big % kBigEvery != 7) ++big;
+    while (big % kBigEvery != 7)
+        ++big;
     const auto range = book.contents().resolve(big);
     if (!range) return 1;
     std::printf("large page: entry %d, %d bytes\n", big, range->end - range->start);
@@ -169,11 +175,15 @@ int main(int argc, char** argv) {
     std::printf("assemble the large page:                  %8.3f ms\n", assembleMs);
     std::printf("ShowPage (assemble + write tmp.htm):      %8.2f ms\n", showMs);
 
-    const double resolveUs = medianMs(5, [&] {
-        for (int i = 0; i < kEntries; ++i) (void)book.contents().resolve(i);
-    }) * 1000.0 / kEntries;
+    const double resolveUs = medianMs(5,
+                                      [&] {
+                                          for (int i = 0; i < kEntries; ++i)
+                                              (void)book.contents().resolve(i);
+                                      }) *
+                             1000.0 / kEntries;
     const double walkMs = medianMs(3, [&] {
-        for (auto at = book.contents().resolve(0); at; at = book.contents().nextPage(at->entry)) {}
+        for (auto at = book.contents().resolve(0); at; at = book.contents().nextPage(at->entry)) {
+        }
     });
     std::printf("resolve an entry:                         %8.3f us\n", resolveUs);
     std::printf("continuation walk over the whole book:    %8.1f ms\n", walkMs);

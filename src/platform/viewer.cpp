@@ -17,9 +17,8 @@ namespace {
 
 // Legacy markup QTextDocument reads differently from the browsers the books were made for.
 QString fixUpHtml(QString html) {
-    static const QRegularExpression absmiddle(
-        QStringLiteral(R"(align\s*=\s*(["']?)absmiddle\1)"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression absmiddle(QStringLiteral(R"(align\s*=\s*(["']?)absmiddle\1)"),
+                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression bareColour(
         QStringLiteral(R"(\b((?:bg)?color)\s*=\s*(["']?)([0-9a-f]{6})(?=["'\s>]))"),
         QRegularExpression::CaseInsensitiveOption);
@@ -107,9 +106,13 @@ void BookViewer::printRange(QPrinter& printer, int fromPage, int toPage) {
     print(&printer);
 }
 
-int BookViewer::scrollPosition() const { return verticalScrollBar()->value(); }
+int BookViewer::scrollPosition() const {
+    return verticalScrollBar()->value();
+}
 
-void BookViewer::setScrollPosition(int value) { verticalScrollBar()->setValue(value); }
+void BookViewer::setScrollPosition(int value) {
+    verticalScrollBar()->setValue(value);
+}
 
 void BookViewer::positionToAnchor(const std::string& anchor1251) {
     const QString name = stripHash(anchor1251);

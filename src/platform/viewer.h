@@ -5,8 +5,8 @@
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
-#include <QImage>
 #include <QHash>
+#include <QImage>
 #include <QTextBrowser>
 #include <QVariant>
 
@@ -18,7 +18,7 @@ class QPrinter;
 
 class BookViewer : public QTextBrowser {
     Q_OBJECT
-public:
+  public:
     // Picture bytes for a name as the page wrote it (Windows-1251), or nothing for "no stream".
     // Called at most once per name and page.
     using ImageRequest = std::function<std::optional<QByteArray>(const std::string& name1251)>;
@@ -33,8 +33,8 @@ public:
     bool loadFile(const std::string& path1251, const std::string& anchor1251 = {});
     // Shows Windows-1251 HTML bytes (no current file).
     void loadHtml(const QByteArray& page1251, const std::string& anchor1251 = {});
-    void reload();                               // the same file again, at the top
-    void clearPage();                            // empty view, no current file
+    void reload();    // the same file again, at the top
+    void clearPage(); // empty view, no current file
     const std::string& currentFile() const { return m_path; }
 
     // Find from the current selection; matchCase; upward searches backward. Selects the hit.
@@ -61,20 +61,20 @@ public:
     // Down-arrow presses the way a user makes them (after opening a contents entry).
     void pressDown(int times);
 
-signals:
+  signals:
     // A link was clicked: the raw address exactly as the page gives it, Windows-1251.
     void hotSpotClicked(const QByteArray& href1251);
     // A page was loaded (or cleared).
     void historyChanged();
 
-protected:
+  protected:
     QVariant loadResource(int type, const QUrl& name) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     void showDecoded(QString html, const std::string& anchor1251);
 
     std::string m_path;

@@ -49,7 +49,8 @@ std::string substituteColourMarkers(std::string_view html, const MarkerColours& 
         out.append(html.substr(from, at - from));
         std::size_t after = at + kMarker.size();
         const int n = readDecimal(html.substr(after));
-        while (after < html.size() && html[after] >= '0' && html[after] <= '9') ++after;
+        while (after < html.size() && html[after] >= '0' && html[after] <= '9')
+            ++after;
         out += '#';
         out += htmlColourText(markerColour(colours, n));
         from = after;

@@ -10,9 +10,9 @@
 // before any scheme is loaded: scheme mode, white background, an empty colour list.
 struct MarkerColours {
     bool handMode = false;
-    uint32_t handTextColour = 0x000000;   // colour value 0x00BBGGRR
-    uint32_t background = 0xFFFFFF;       // the viewer's current background colour
-    std::vector<uint32_t> schemeColours;  // the scheme colour list; entry 1 is at index 0
+    uint32_t handTextColour = 0x000000;  // colour value 0x00BBGGRR
+    uint32_t background = 0xFFFFFF;      // the viewer's current background colour
+    std::vector<uint32_t> schemeColours; // the scheme colour list; entry 1 is at index 0
 };
 
 // "rrggbb" (six lower-case hex digits) of a colour value 0x00BBGGRR. A system-colour code (high

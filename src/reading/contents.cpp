@@ -51,7 +51,8 @@ ResolvedPage BookContents::pageRange(int i) const {
     // A redirect record holds an entry number, not an offset: the page runs to the next record
     // that holds an offset.
     int j = i + 1;
-    while (j >= 0 && static_cast<std::size_t>(j) < records.size() && records[j].redirect) ++j;
+    while (j >= 0 && static_cast<std::size_t>(j) < records.size() && records[j].redirect)
+        ++j;
     page.end = record(j).value;
     return page;
 }
@@ -87,9 +88,12 @@ std::optional<ResolvedPage> BookContents::nextPage(int current) const {
     for (int i = current < -1 ? 0 : current + 1; i < count(); ++i) {
         ResolvedPage page;
         switch (resolveEntry(*this, i, page)) {
-        case Resolution::Page: return page;
-        case Resolution::Negative: return std::nullopt;
-        case Resolution::Empty: break;
+        case Resolution::Page:
+            return page;
+        case Resolution::Negative:
+            return std::nullopt;
+        case Resolution::Empty:
+            break;
         }
     }
     return std::nullopt;
@@ -117,7 +121,8 @@ ReadStatus parseContentsTree(std::string_view bytes, std::vector<TreeEntry>& ent
     for (std::size_t n = 0; n < lines.size(); ++n) {
         std::string_view line = lines[n];
         std::size_t indent = 0;
-        while (indent < line.size() && (line[indent] == '\t' || line[indent] == ' ')) ++indent;
+        while (indent < line.size() && (line[indent] == '\t' || line[indent] == ' '))
+            ++indent;
         TreeEntry e;
         e.caption = std::string(line.substr(indent));
         // The first line is a top-level entry whatever its indentation.
@@ -125,11 +130,11 @@ ReadStatus parseContentsTree(std::string_view bytes, std::vector<TreeEntry>& ent
         const int previous = entries.empty() ? 0 : entries.back().depth;
         if (!entries.empty() && e.depth > previous + 1) {
             entries.clear();
-            return ReadStatus::failure(
-                w1251("Ошибка в файле contents.txt, строка ") + std::to_string(n + 1) +
-                w1251(": уровень вложенности ") + std::to_string(e.depth) +
-                w1251(" больше допустимого ") + std::to_string(previous + 1) + " (\"" +
-                e.caption.substr(0, 80) + "\")");
+            return ReadStatus::failure(w1251("Ошибка в файле contents.txt, строка ") +
+                                       std::to_string(n + 1) + w1251(": уровень вложенности ") +
+                                       std::to_string(e.depth) + w1251(" больше допустимого ") +
+                                       std::to_string(previous + 1) + " (\"" +
+                                       e.caption.substr(0, 80) + "\")");
         }
         e.parent = e.depth == 0 ? -1 : open[static_cast<std::size_t>(e.depth - 1)];
         if (e.parent >= 0) ++entries[static_cast<std::size_t>(e.parent)].childCount;

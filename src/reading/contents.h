@@ -34,12 +34,12 @@ struct ResolvedPage {
 };
 
 class BookContents {
-public:
-    std::vector<TreeEntry> entries;      // in the order of "contents.txt"
+  public:
+    std::vector<TreeEntry> entries; // in the order of "contents.txt"
     BookLayout layout = BookLayout::SingleStore;
-    std::vector<EntryRecord> records;    // room for entries + 2, zero beyond the file
-    int recordCount = 0;                 // records read from the file
-    std::vector<std::string> pageNames;  // page-file layout: per record, empty = no page
+    std::vector<EntryRecord> records;   // room for entries + 2, zero beyond the file
+    int recordCount = 0;                // records read from the file
+    std::vector<std::string> pageNames; // page-file layout: per record, empty = no page
 
     int count() const { return static_cast<int>(entries.size()); }
     bool validEntry(int i) const { return i >= 0 && i < count(); }

@@ -7,21 +7,21 @@
 #include <vector>
 
 struct HistoryEntry {
-    int32_t start = -1;       // contents page: ShowPage start; -1 for a page-file page
-    int32_t end = -1;         // contents page: ShowPage end; -1 for a page-file page
-    std::string anchor;       // kept whole, however long
-    std::string pageName;     // page-file page: the page name; empty for a contents page
-    int32_t scroll = 0;       // viewer scroll position when the user left the page
+    int32_t start = -1;         // contents page: ShowPage start; -1 for a page-file page
+    int32_t end = -1;           // contents page: ShowPage end; -1 for a page-file page
+    std::string anchor;         // kept whole, however long
+    std::string pageName;       // page-file page: the page name; empty for a contents page
+    int32_t scroll = 0;         // viewer scroll position when the user left the page
     int32_t contentsEntry = -1; // contents page: the current entry when recorded
 
     bool isPageFile() const { return !pageName.empty(); }
 };
 
 class ReadingHistory {
-public:
+  public:
     static constexpr int kMaxEntries = 251;
 
-    void reset();                       // position -1, count 0
+    void reset(); // position -1, count 0
     int position() const { return m_position; }
     int count() const { return static_cast<int>(m_entries.size()); }
     const HistoryEntry& at(int i) const { return m_entries.at(static_cast<std::size_t>(i)); }
@@ -40,7 +40,7 @@ public:
     const HistoryEntry* back(int32_t scroll);
     const HistoryEntry* forward(int32_t scroll);
 
-private:
+  private:
     bool prepareRecord(int32_t scroll, bool same);
     std::vector<HistoryEntry> m_entries; // count() valid entries
     int m_position = -1;

@@ -37,7 +37,8 @@ void KatalogFiller::load(const BookContents& contents) {
     // Children are attached before the parents go into the tree: one insertion per level.
     for (int i = n - 1; i >= 0; --i)
         if (!children[static_cast<std::size_t>(i)].isEmpty())
-            m_items[static_cast<std::size_t>(i)]->addChildren(children[static_cast<std::size_t>(i)]);
+            m_items[static_cast<std::size_t>(i)]->addChildren(
+                children[static_cast<std::size_t>(i)]);
     m_tree->addTopLevelItems(top);
     if (n > 0 && m_items[0]->childCount() > 0) m_items[0]->setExpanded(true);
     refreshIcons();
@@ -69,13 +70,15 @@ void KatalogFiller::updateIcon(QTreeWidgetItem* item) {
     if (!m_contents) return;
     const int index = indexOf(item);
     if (index < 0) return;
-    item->setIcon(0, m_showIcons ? m_icons[static_cast<std::size_t>(
-                                       m_contents->iconIndex(index, item->isExpanded()))]
-                                 : QIcon());
+    item->setIcon(
+        0, m_showIcons
+               ? m_icons[static_cast<std::size_t>(m_contents->iconIndex(index, item->isExpanded()))]
+               : QIcon());
 }
 
 void KatalogFiller::refreshIcons() {
-    for (QTreeWidgetItem* item : m_items) updateIcon(item);
+    for (QTreeWidgetItem* item : m_items)
+        updateIcon(item);
 }
 
 void KatalogFiller::expandAll() {

@@ -15,7 +15,7 @@
 inline constexpr int kEntryIndexRole = Qt::UserRole + 1;
 
 class KatalogFiller {
-public:
+  public:
     // Keeps the icons of the tree's items right when they are expanded or collapsed.
     explicit KatalogFiller(QTreeWidget* tree);
 
@@ -24,7 +24,7 @@ public:
     void load(const BookContents& contents);
     void clear();
 
-    QTreeWidgetItem* item(int index) const; // nullptr outside the contents
+    QTreeWidgetItem* item(int index) const;          // nullptr outside the contents
     static int indexOf(const QTreeWidgetItem* item); // absolute index; -1 for nullptr
 
     // The image list (a scheme replaces its pictures); icons 0-4 are used.
@@ -38,7 +38,7 @@ public:
     // Selects the item of an entry and makes it visible; -1 clears the selection.
     void select(int index);
 
-private:
+  private:
     void updateIcon(QTreeWidgetItem* item);
 
     QTreeWidget* m_tree;
@@ -51,13 +51,13 @@ private:
 // Draws selected or focused entries in the scheme's selection colours when they are greater
 // than 0 (colour values 0x00BBGGRR); otherwise as usual.
 class KatalogDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void setSelectionColours(uint32_t text, uint32_t background);
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-private:
+  private:
     uint32_t m_text = 0;
     uint32_t m_background = 0;
 };

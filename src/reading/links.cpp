@@ -91,8 +91,8 @@ LinkAction classifyLink(const std::string& a, const LinkContext& context) {
             const int n = readDecimal(a);
             // N counts entries from 1; the page is the one of entry N - 1.
             const int count = context.contents ? context.contents->count() : 0;
-            const auto page = n >= 1 && n <= count ? context.contents->resolve(n - 1)
-                                                   : std::nullopt;
+            const auto page =
+                n >= 1 && n <= count ? context.contents->resolve(n - 1) : std::nullopt;
             if (page) act.page = *page;
             act.doNothing = !page;
             return act;

@@ -36,8 +36,8 @@ ResolvedPage ReadingBook::firstPage() const {
     return none;
 }
 
-PageShow ReadingBook::ShowPage(int32_t start, int32_t end, const std::string& anchor,
-                               bool record, int32_t scroll, const HighlightInputs& hits,
+PageShow ReadingBook::ShowPage(int32_t start, int32_t end, const std::string& anchor, bool record,
+                               int32_t scroll, const HighlightInputs& hits,
                                const MarkerColours& colours) {
     PageShow show;
     const bool pageFile = m_contents.layout == BookLayout::PageFile;
@@ -62,8 +62,8 @@ PageShow ReadingBook::ShowPage(int32_t start, int32_t end, const std::string& an
     return show;
 }
 
-PageShow ReadingBook::ShowPageFile(const std::string& name, const std::string& anchor,
-                                   bool record, int32_t scroll, const HighlightInputs& hits) {
+PageShow ReadingBook::ShowPageFile(const std::string& name, const std::string& anchor, bool record,
+                                   int32_t scroll, const HighlightInputs& hits) {
     PageShow show;
     if (m_contents.layout != BookLayout::PageFile) return show;
     currentPageName = name;

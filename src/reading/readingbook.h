@@ -24,15 +24,15 @@ struct BookPaths {
 
 // What the viewer must do after ShowPage / ShowPageFile.
 struct PageShow {
-    bool load = false;         // load `path` (the assembled page) at `loadAnchor`
-    std::string path;          // "%stmp.htm" with UserPath
-    std::string loadAnchor;    // page-file layout: the anchor suffix of the page name, "#x"
+    bool load = false;          // load `path` (the assembled page) at `loadAnchor`
+    std::string path;           // "%stmp.htm" with UserPath
+    std::string loadAnchor;     // page-file layout: the anchor suffix of the page name, "#x"
     std::string positionAnchor; // then position at this anchor (when not empty)
-    bool writeFailed = false;  // the assembled page could not be written
+    bool writeFailed = false;   // the assembled page could not be written
 };
 
 class ReadingBook {
-public:
+  public:
     // OpenBook's reading steps: LoadContents(BasePath), then the page store (single-store
     // layout). A contents failure leaves the book empty and returns the message; a page store
     // that cannot be read leaves the store empty (the book has no page text) and is not a failure.
@@ -63,7 +63,7 @@ public:
     RequestContext requestContext() const;
     LinkContext linkContext() const;
 
-private:
+  private:
     BookPaths m_paths;
     std::string m_workingFolder;
     bool m_pelvar = false;

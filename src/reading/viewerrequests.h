@@ -15,10 +15,10 @@ struct RequestContext {
 
 struct ImageAnswer {
     enum Kind {
-        None,      // no stream: the viewer draws its placeholder
-        Backdrop,  // "test.bmp": the view panel's backdrop bitmap
-        File,      // the bytes of `path` (reader path, Windows-1251)
-        Missing,   // no stream, and a plain message box whose text is `message`
+        None,     // no stream: the viewer draws its placeholder
+        Backdrop, // "test.bmp": the view panel's backdrop bitmap
+        File,     // the bytes of `path` (reader path, Windows-1251)
+        Missing,  // no stream, and a plain message box whose text is `message`
     };
     Kind kind = None;
     std::string path;

@@ -15,7 +15,8 @@ namespace {
 BookPaths buildBook(const TempDir& dir) {
     QProcess p;
     p.start(QString::fromStdString(programPath("bookmake")),
-            {"build", QString::fromStdString(dir.file("src")), QString::fromStdString(dir.file("book"))});
+            {"build", QString::fromStdString(dir.file("src")),
+             QString::fromStdString(dir.file("book"))});
     EXPECT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     BookPaths paths;
@@ -128,8 +129,9 @@ TEST(BuiltBook, PageFileFoldersPicturesAndLinks) {
     // The link of the start page opens the chapter file at its anchor.
     s = book.ShowPage(0, 1, "", true, 0, kNoHits, {});
     ASSERT_TRUE(s.load);
-    const QRegularExpressionMatch m = QRegularExpression("href=\"([^\"]*a\\.htm#x)\"")
-                                          .match(QString::fromStdString(dir.read("book/user/tmp.htm")));
+    const QRegularExpressionMatch m =
+        QRegularExpression("href=\"([^\"]*a\\.htm#x)\"")
+            .match(QString::fromStdString(dir.read("book/user/tmp.htm")));
     ASSERT_TRUE(m.hasMatch());
     const LinkAction link = classifyLink(m.captured(1).toStdString(), book.linkContext());
     ASSERT_EQ(link.kind, LinkKind::PageFile);

@@ -62,7 +62,8 @@ TEST(LineReader, TextModeAndTheLimit) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].size(), 254u);
     EXPECT_EQ(lines[1], std::string(46, 'x') + "\n");
-    EXPECT_EQ(readLimitedLines(std::string(254, 'y') + "\n", 10).size(), 2u); // the '\n' is read on its own
+    EXPECT_EQ(readLimitedLines(std::string(254, 'y') + "\n", 10).size(),
+              2u); // the '\n' is read on its own
     EXPECT_EQ(readLimitedLines("1\n2\n3\n4\n", 2).size(), 2u);
 }
 
@@ -108,8 +109,10 @@ TEST(Resolve, Table) {
     };
     const Case cases[] = {
         {"plain page", "0\n10\n20\n30\n40\n50\n", 1, 1, 10, 20},
-        {"redirect passes to the next entry; its number is not used", "#3\n250\n300\n", 0, 1, 250, 300},
-        {"redirect then redirect: the second names the entry", "#0\n#4\n7\n8\n100\n200\n", 0, 4, 100, 200},
+        {"redirect passes to the next entry; its number is not used", "#3\n250\n300\n", 0, 1, 250,
+         300},
+        {"redirect then redirect: the second names the entry", "#0\n#4\n7\n8\n100\n200\n", 0, 4,
+         100, 200},
         {"negative value: nothing", "-1\n10\n", 0, -1, 0, 0},
         {"redirect to a negative entry: nothing", "#0\n#2\n-5\n", 0, -1, 0, 0},
         {"empty range", "10\n10\n20\n", 0, -1, 0, 0},
@@ -162,7 +165,8 @@ TEST(NextPage, WalksOverRedirectsAndEmptyEntries) {
 
 TEST(EntryPathAndIcons, FollowTheTree) {
     BookContents c;
-    ASSERT_TRUE(parseContentsTree("Title\n\tPart\n\t\tChapter\n\t\t\tSection\nOther\n", c.entries).ok);
+    ASSERT_TRUE(
+        parseContentsTree("Title\n\tPart\n\t\tChapter\n\t\t\tSection\nOther\n", c.entries).ok);
     EXPECT_EQ(c.EntryPath(0), "");
     EXPECT_EQ(c.EntryPath(1), "Part");
     EXPECT_EQ(c.EntryPath(3), "Part/Chapter/Section");

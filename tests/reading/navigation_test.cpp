@@ -44,11 +44,13 @@ TEST(Links, KindsInTheirOrder) {
         {"continuation", b.single, "kovrex_next", LinkKind::Continuation, "", ""},
         {"task before anything else", b.single, "$1,20#http", LinkKind::Task, "", ""},
         {"anchor", b.pageFile, "#sec2", LinkKind::Anchor, "", "sec2"},
-        {"http in the middle", b.single, "see-http-page.htm", LinkKind::Web, "see-http-page.htm", ""},
+        {"http in the middle", b.single, "see-http-page.htm", LinkKind::Web, "see-http-page.htm",
+         ""},
         {"upper-case HTTP", b.pageFile, "HTTP://X", LinkKind::Web, "HTTP://X", ""},
         {"mail", b.single, "mailto:a@b", LinkKind::Web, "mailto:a@b", ""},
         {"video", b.single, "v/film.avi", LinkKind::Video, "W\\v/film.avi", ""},
-        {"AVI in capitals is no video", b.single, "film.AVI", LinkKind::ShellDocument, "P\\film.AVI", ""},
+        {"AVI in capitals is no video", b.single, "film.AVI", LinkKind::ShellDocument,
+         "P\\film.AVI", ""},
         {"numbered contents link", b.single, "2#part", LinkKind::NumberedEntry, "", "part"},
         {"document", b.single, "docs/a.doc", LinkKind::ShellDocument, "P\\docs\\a.doc", ""},
         {"sound from docs", b.single, "sub/Song.mp3", LinkKind::ShellDocument,
@@ -119,9 +121,9 @@ TEST(Links, TaskLinks) {
         bool doNothing;
     };
     const Case cases[] = {
-        {"$5,7", true, 5, 7, 1, false}, {"$5,7,3", true, 5, 7, 3, false},
+        {"$5,7", true, 5, 7, 1, false},     {"$5,7,3", true, 5, 7, 3, false},
         {"$1,120", true, 1, 120, 1, false}, {"$9,1", true, 9, 1, 1, true},
-        {"$3", false, 0, 0, 1, true},    {"$x,y", true, 0, 0, 1, true},
+        {"$3", false, 0, 0, 1, true},       {"$x,y", true, 0, 0, 1, true},
     };
     const Book b;
     for (const Case& k : cases) {
@@ -173,12 +175,14 @@ TEST(History, RecordBackForward) {
 
 TEST(History, DropsTheOldestAndKeepsLongTexts) {
     ReadingHistory h;
-    for (int i = 0; i < 252; ++i) h.recordContentsPage(i, i + 1, "", i, 0);
+    for (int i = 0; i < 252; ++i)
+        h.recordContentsPage(i, i + 1, "", i, 0);
     EXPECT_EQ(h.count(), 251);
     EXPECT_EQ(h.position(), 250);
     EXPECT_EQ(h.at(0).start, 1); // the first page went
     int backs = 0;
-    while (h.back(0)) ++backs;
+    while (h.back(0))
+        ++backs;
     EXPECT_EQ(backs, 250);
 
     const std::string longName = std::string(200, 'p') + ".htm";

@@ -11,7 +11,8 @@
 TEST(ColourMarkers, SchemeAndHandModes) {
     MarkerColours scheme;
     scheme.background = 0x00F0E0D0; // BGR: html d0e0f0
-    for (uint32_t i = 1; i <= 13; ++i) scheme.schemeColours.push_back(i * 0x10); // entry i
+    for (uint32_t i = 1; i <= 13; ++i)
+        scheme.schemeColours.push_back(i * 0x10); // entry i
     MarkerColours hand = scheme;
     hand.handMode = true;
     hand.handTextColour = 0x000000FF; // red
@@ -24,10 +25,10 @@ TEST(ColourMarkers, SchemeAndHandModes) {
     const Case cases[] = {
         {"<font color=$$$0>", "<font color=#d0e0f0>", "<font color=#ff0000>"},
         {"$$$1|$$$12", "#100000|#c00000", "#ff0000|#ff0000"},
-        {"$$$13", "#000000", "#ff0000"},         // the count itself gives black
+        {"$$$13", "#000000", "#ff0000"},          // the count itself gives black
         {"$$$99999999999", "#000000", "#ff0000"}, // beyond the int range: black
-        {"$$$x", "#d0e0f0x", "#ff0000x"},          // no digit: marker 0, the letter stays
-        {"$$$-5z", "#000000-5z", "#ff0000-5z"},    // the sign and digits stay
+        {"$$$x", "#d0e0f0x", "#ff0000x"},         // no digit: marker 0, the letter stays
+        {"$$$-5z", "#000000-5z", "#ff0000-5z"},   // the sign and digits stay
         {"a$$$$2b", "a#d0e0f0$2b", "a#ff0000$2b"},
         {"no markers $$ here", "no markers $$ here", "no markers $$ here"},
         {"$$$", "#d0e0f0", "#ff0000"},
@@ -63,8 +64,11 @@ TEST(PageAssembly, HeadTailLinkAndRanges) {
         int32_t start, end;
         const char* body;
     };
-    const Range ranges[] = {{17, 1000, "#000000</p>"}, {-5, 3, "<p>"},      {30, 40, ""},
-                            {8, 2, ""},                {INT32_MIN, INT32_MAX, nullptr}};
+    const Range ranges[] = {{17, 1000, "#000000</p>"},
+                            {-5, 3, "<p>"},
+                            {30, 40, ""},
+                            {8, 2, ""},
+                            {INT32_MIN, INT32_MAX, nullptr}};
     for (const Range& r : ranges) {
         const std::string page = assembleStorePage(store, r.start, r.end, false, hand);
         const std::string body = page.substr(12, page.size() - 12 - 14);

@@ -48,8 +48,8 @@ TEST(ReadingBook, SingleStorePages) {
     PageShow s = book.ShowPage(first.start, first.end, "", true, 0, kNoHits, colours);
     ASSERT_TRUE(s.load);
     EXPECT_EQ(s.path, d.paths.UserPath + "tmp.htm");
-    EXPECT_EQ(d.shown(), std::string(kPageHeadScheme) + "<p>T</p>" + continuationLink() +
-                             "</BODY></HTML>");
+    EXPECT_EQ(d.shown(),
+              std::string(kPageHeadScheme) + "<p>T</p>" + continuationLink() + "</BODY></HTML>");
 
     // The last entry has no continuation link; markers take the colours given.
     book.currentEntry = 2;

@@ -39,8 +39,8 @@ struct ShownViewer {
         QTextCursor c(v.document());
         c.setPosition(pos);
         const QPoint p = v.cursorRect(c).center() + QPoint(3, 0);
-        QMouseEvent press(QEvent::MouseButtonPress, p, v.viewport()->mapToGlobal(p),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, p, v.viewport()->mapToGlobal(p), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QMouseEvent release(QEvent::MouseButtonRelease, p, v.viewport()->mapToGlobal(p),
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(v.viewport(), &press);
@@ -50,7 +50,8 @@ struct ShownViewer {
 
 std::string longPage() {
     std::string page = "<html><body>";
-    for (int i = 0; i < 200; ++i) page += "<p>line " + std::to_string(i) + "</p>";
+    for (int i = 0; i < 200; ++i)
+        page += "<p>line " + std::to_string(i) + "</p>";
     page += "<a name=\"end\">END</a><p>after</p></body></html>";
     return page;
 }
