@@ -1,5 +1,6 @@
 #include "builds.h"
 
+#include "platform/morph.h"
 #include "support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,12 @@ Builds* g_builds = nullptr;
 
 class StartBuilds : public ::testing::Environment {
 public:
-    void SetUp() override { g_builds = new Builds; }
+    void SetUp() override {
+        // Load the dictionary here first: a cold table cache is then built once, by this
+        // process, and every bookmake started below reads it.
+        morphError();
+        g_builds = new Builds;
+    }
     void TearDown() override {
         delete g_builds;
         g_builds = nullptr;

@@ -42,7 +42,8 @@ std::string percentDecoded(std::string_view s) {
 }
 
 // Names the book keeps for its own files in the pages folder.
-void checkNotReserved(const std::string& rel, const std::string& origin, int line) {
+template <class Line>
+void checkNotReserved(const std::string& rel, const std::string& origin, const Line& line) {
     const std::string lower = lowerCp1251(rel);
     for (const char* name : {"1.htm", "book.txt", "ebook.ini"})
         if (lower == name) throw BuildError(origin, line, "the file " + rel + " would replace the book's own " + name);
@@ -51,6 +52,14 @@ void checkNotReserved(const std::string& rel, const std::string& origin, int lin
             throw BuildError(origin, line,
                              "the file " + rel + " would land in the book's own folder " + folder);
 }
+
+// The source line of an offset, worked out when it is asked for.
+struct LineOf {
+    std::string_view text;
+    size_t offset;
+    int firstLine;
+    operator int() const { return firstLine + lineOf(text, offset) - 1; }
+};
 
 class PageBuilder {
 public:
@@ -233,20 +242,22 @@ private:
 
     std::string rewriteLinks(std::string_view html, const std::string& page, int entry, int firstLine) {
         const std::string folder = folderOf(page);
+        // Lines are counted only when a message needs one.
         return rewriteAttributes(html, [&](const HtmlTag& tag, const HtmlAttribute& a)
                                            -> std::optional<std::string> {
-            const int line = firstLine + lineOf(html, a.valueStart) - 1;
+            const LineOf line{html, a.valueStart, firstLine};
             if (a.name == "href" && (tag.name == "a" || tag.name == "area"))
                 return link(a.value, page, folder, entry, line);
+            // Pictures, backgrounds and style sheets are files beside the pages.
             if ((a.name == "src" && (tag.name == "img" || tag.name == "input")) ||
-                a.name == "background")
+                a.name == "background" || (a.name == "href" && tag.name == "link"))
                 return picture(a.value, page, folder, line);
             return std::nullopt;
         });
     }
 
     std::optional<std::string> picture(const std::string& src, const std::string& page,
-                                       const std::string& folder, int line) {
+                                       const std::string& folder, const LineOf& line) {
         if (src.empty() || src.find(':') != std::string::npos || src.starts_with("$$$"))
             return std::nullopt;
         std::string rel;
@@ -257,7 +268,7 @@ private:
         const bool single = m_book.layout == Layout::SingleStore;
         if (single) checkNotReserved(rel, page, line);
         if (!m_out.copy(rel, single ? rel : "out/tree/" + rel)) {
-            warn(page, line, "missing picture " + src);
+            if (m_missing.insert(rel).second) warn(page, line, "missing file " + src + " (named once)");
             return std::nullopt;
         }
         // The reader looks pictures up from the pages folder (single store) or from out\tree\.
@@ -265,7 +276,7 @@ private:
     }
 
     std::optional<std::string> link(const std::string& href, const std::string& page,
-                                    const std::string& folder, int entry, int line) {
+                                    const std::string& folder, int entry, const LineOf& line) {
         if (href.empty()) return std::nullopt;
         const bool single = m_book.layout == Layout::SingleStore;
         if (href[0] == '$') {
@@ -309,7 +320,7 @@ private:
         }
         const bool doc = !m_book.docs.empty() && rel.starts_with(m_book.docs + "/");
         if (!m_out.sourceHas(rel)) {
-            warn(page, line, "missing link target " + href);
+            if (m_missing.insert(rel).second) warn(page, line, "missing link target " + href + " (named once)");
             return std::nullopt;
         }
         if (single) {
@@ -343,6 +354,7 @@ private:
     std::map<std::string, Loaded> m_loaded;
     std::map<std::string, int> m_anchorEntry; // "page#anchor" -> entry
     std::function<void(const std::string&)> m_extraPages;
+    std::set<std::string> m_missing; // reported once each
     BookPages m_result;
 };
 

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -47,6 +48,22 @@ size_t firstBadUtf8(std::string_view s) {
     return std::string_view::npos;
 }
 
+// The Windows-1251 byte of a code point, or -1.
+int cp1251Byte(char32_t cp) {
+    static const std::unordered_map<char32_t, int> table = [] {
+        std::unordered_map<char32_t, int> t;
+        for (int b = 0x80; b < 0x100; ++b) {
+            const std::string utf8 = cp1251ToUtf8(std::string(1, char(b)));
+            char32_t u;
+            if (utf8Sequence(utf8, 0, u) == utf8.size()) t.emplace(u, b);
+        }
+        return t;
+    }();
+    if (cp < 0x80) return int(cp);
+    const auto it = table.find(cp);
+    return it == table.end() ? -1 : it->second;
+}
+
 } // namespace
 
 int lineOf(std::string_view text, size_t offset) {
@@ -78,9 +95,9 @@ std::string toCp1251(std::string_view bytes, const std::string& name) {
         if (n == 1) {
             out += bytes[i];
         } else {
-            const std::string one = utf8ToCp1251(bytes.substr(i, n));
-            if (one.size() == 1 && one[0] != '?')
-                out += one;
+            const int byte = cp1251Byte(cp);
+            if (byte >= 0)
+                out += char(byte);
             else
                 out += "&#" + std::to_string(uint32_t(cp)) + ";";
         }
