@@ -6,8 +6,8 @@ scripts/setup.sh
 scripts/build.sh release
 out=build/release
 if [[ -x $out/tools/bookmake/bookmake && -d samples/book ]]; then
-  # The book goes where the reader starts: a "book" folder beside which it runs.
-  rm -rf "$out/sample/book"
+  # The book goes where the reader starts: a "book" folder beside which it runs. Rebuilding
+  # keeps the book's user folder (bookmarks, search history).
   "$out/tools/bookmake/bookmake" install samples/book "$out/sample/book" >/dev/null
   cp -n samples/program/* "$out/sample/book/" 2>/dev/null || true
 fi

@@ -51,6 +51,7 @@ TEST(BuildErrors, StopWithFileAndLine) {
         {"first entry without a page", {{"bookmake.txt", withLine(d.substr(0, d.find("* Проба | a.htm")), "", "") + "* Проба\n** Глава | a.htm\n"
                                                           + "[exercise one]\nquestion = q\nanswer = 1\n"}}, "bookmake.txt:7:"},
         {"page used by two entries apart", {{"bookmake.txt", withLine(d, "*** Раздел | b.htm\n", "** Снова | a.htm\n")}}, "bookmake.txt:10:"},
+        {"missing font file", {{"bookmake.txt", withLine(d, "layout = single-store\n", "font = fonts/none.ttf\n")}}, "bookmake.txt:5:"},
         {"unknown key", {{"bookmake.txt", withLine(d, "layout = single-store\n", "colour = red\n")}}, "bookmake.txt:5:"},
         {"right beyond the options", {{"bookmake.txt", d + "\n[exercise two]\nquestion = q\nright = 4\noptions = 3\n"}}, "bookmake.txt:15:"},
         {"exam without tasks", {{"bookmake.txt", d + "\n[exam final]\ninstructions = Правила\n"}}, "bookmake.txt:15:"},
