@@ -350,6 +350,7 @@ TEST(PageFileSample, BuildsAndReadsBack) {
     // contents converted too.
     const std::string start = readAll(b.book / "out/tree/start.htm");
     EXPECT_NE(start.find("href=\"spring/sky.htm\""), std::string::npos);
+    EXPECT_NE(start.find("charset=\"windows-1251\""), std::string::npos) << "a converted page says so";
     EXPECT_NE(start.find("href=\"..\\..\\docs\\map.txt\""), std::string::npos);
     EXPECT_TRUE(fs::is_regular_file(b.book / "out/docs/map.txt"));
     EXPECT_TRUE(fs::is_regular_file(b.book / "out/tree/summer/notes.htm"));
