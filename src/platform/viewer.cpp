@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -32,6 +34,82 @@ bool namesBackdrop(const QString& html) {
         QStringLiteral(R"(<body[^>]*\bbackground\s*=\s*["']?test\.bmp)"),
         QRegularExpression::CaseInsensitiveOption);
     return body.match(html).hasMatch();
+}
+
+// One frameset: its orientation, the sizes of its parts and its parts (frames or framesets).
+struct FrameNode {
+    bool frame = false;
+    QString source; // frame: src as the page gives it
+    Qt::Orientation orientation = Qt::Horizontal;
+    QStringList sizes; // frameset: cols or rows, e.g. "30%", "*", "120"
+    std::vector<FrameNode> parts;
+};
+
+QString attribute(const QString& attributes, const QString& name) {
+    const QRegularExpression re(
+        QStringLiteral(R"re(\b%1\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+)))re").arg(name),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(attributes);
+    if (!m.hasMatch()) return {};
+    for (int i = 1; i <= 3; ++i)
+        if (m.capturedStart(i) >= 0) return m.captured(i);
+    return {};
+}
+
+// The frameset tree of a page; unclosed framesets end with the page.
+FrameNode parseFrameset(const QString& html) {
+    static const QRegularExpression tag(QStringLiteral(R"(<(/?)(frameset|frame)\b([^>]*)>)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    FrameNode root;
+    std::vector<FrameNode*> open{&root};
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const bool closing = !m.captured(1).isEmpty();
+        const bool set =
+            m.captured(2).compare(QStringLiteral("frameset"), Qt::CaseInsensitive) == 0;
+        if (closing) {
+            if (set && open.size() > 1) open.pop_back();
+            continue;
+        }
+        FrameNode node;
+        if (set) {
+            const QString cols = attribute(m.captured(3), QStringLiteral("cols"));
+            const QString rows = attribute(m.captured(3), QStringLiteral("rows"));
+            node.orientation = cols.isEmpty() && !rows.isEmpty() ? Qt::Vertical : Qt::Horizontal;
+            node.sizes = (cols.isEmpty() ? rows : cols).split(QLatin1Char(','));
+        } else {
+            node.frame = true;
+            node.source = attribute(m.captured(3), QStringLiteral("src"));
+        }
+        open.back()->parts.push_back(std::move(node));
+        if (set && open.size() < 16) open.push_back(&open.back()->parts.back());
+    }
+    return root.parts.size() == 1 && !root.parts[0].frame ? std::move(root.parts[0]) : root;
+}
+
+// Pixel sizes of the parts from "n%", "n*"/"*" and plain pixel values.
+QList<int> partSizes(const QStringList& spec, int parts, int total) {
+    QList<int> sizes;
+    int fixed = 0, stars = 0;
+    std::vector<std::pair<char, int>> kinds;
+    for (int i = 0; i < parts; ++i) {
+        const QString s = i < spec.size() ? spec[i].trimmed() : QStringLiteral("*");
+        if (s.endsWith(QLatin1Char('%'))) {
+            kinds.push_back({'%', std::max(0, s.chopped(1).toInt() * total / 100)});
+            fixed += kinds.back().second;
+        } else if (s.endsWith(QLatin1Char('*'))) {
+            const int weight = s.size() > 1 ? std::max(1, s.chopped(1).toInt()) : 1;
+            kinds.push_back({'*', weight});
+            stars += weight;
+        } else {
+            kinds.push_back({'p', std::max(0, s.toInt())});
+            fixed += kinds.back().second;
+        }
+    }
+    const int rest = std::max(0, total - fixed);
+    for (const auto& [kind, value] : kinds)
+        sizes.append(kind == '*' ? (stars ? rest * value / stars : 0) : value);
+    return sizes;
 }
 
 QString stripHash(const std::string& anchor1251) {
@@ -72,6 +150,17 @@ void BookViewer::loadHtml(const QByteArray& page1251, const std::string& anchor1
 
 void BookViewer::showDecoded(QString html, const std::string& anchor1251) {
     m_resources.clear();
+    removeFrames();
+    static const QRegularExpression frameset(QStringLiteral("<frameset\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (frameset.match(html).hasMatch()) {
+        m_backdropActive = false;
+        setHtml(QString());
+        buildFrames(html);
+        if (!anchor1251.empty()) positionToAnchor(anchor1251);
+        emit historyChanged();
+        return;
+    }
     html = fixUpHtml(std::move(html));
     m_backdropActive = namesBackdrop(html);
     document()->setDefaultStyleSheet(m_linkStyle);
@@ -87,6 +176,7 @@ void BookViewer::reload() {
 
 void BookViewer::clearPage() {
     m_resources.clear();
+    removeFrames();
     m_path.clear();
     m_backdropActive = false;
     clear();
@@ -94,6 +184,7 @@ void BookViewer::clearPage() {
 }
 
 bool BookViewer::findText(const QString& text, bool matchCase, bool upward) {
+    if (BookViewer* v = activeView(); v != this) return v->findText(text, matchCase, upward);
     QTextDocument::FindFlags flags;
     if (matchCase) flags |= QTextDocument::FindCaseSensitively;
     if (upward) flags |= QTextDocument::FindBackward;
@@ -101,20 +192,34 @@ bool BookViewer::findText(const QString& text, bool matchCase, bool upward) {
 }
 
 void BookViewer::printRange(QPrinter& printer, int fromPage, int toPage) {
+    if (BookViewer* v = activeView(); v != this) return v->printRange(printer, fromPage, toPage);
     const int from = std::max(1, fromPage);
     printer.setFromTo(from, std::max(from, toPage)); // pages past the end are not printed
     print(&printer);
 }
 
+void BookViewer::copy() {
+    if (BookViewer* v = activeView(); v != this) return v->copy();
+    QTextBrowser::copy();
+}
+
+void BookViewer::selectAll() {
+    if (BookViewer* v = activeView(); v != this) return v->selectAll();
+    QTextBrowser::selectAll();
+}
+
 int BookViewer::scrollPosition() const {
+    if (BookViewer* v = activeView(); v != this) return v->scrollPosition();
     return verticalScrollBar()->value();
 }
 
 void BookViewer::setScrollPosition(int value) {
+    if (BookViewer* v = activeView(); v != this) return v->setScrollPosition(value);
     verticalScrollBar()->setValue(value);
 }
 
 void BookViewer::positionToAnchor(const std::string& anchor1251) {
+    if (BookViewer* v = activeView(); v != this) return v->positionToAnchor(anchor1251);
     const QString name = stripHash(anchor1251);
     if (!name.isEmpty()) scrollToAnchor(name);
 }
@@ -127,20 +232,30 @@ void BookViewer::setDefaultColours(const QColor& background, const QColor& text)
     p.setColor(QPalette::Text, text);
     setPalette(p);
     viewport()->update();
+    for (BookViewer* v : m_frameViews)
+        v->setDefaultColours(background, text);
 }
 
 void BookViewer::setLinkColour(const QColor& link) {
     m_linkStyle = QStringLiteral("a { color: %1; }").arg(link.name());
+    for (BookViewer* v : m_frameViews)
+        v->setLinkColour(link);
 }
 
 void BookViewer::setDefaultFontFace(const QFont& font) {
+    m_font = font;
+    m_fontSet = true;
     setFont(font);
     document()->setDefaultFont(font);
+    for (BookViewer* v : m_frameViews)
+        v->setDefaultFontFace(font);
 }
 
 void BookViewer::setBackdropPicture(const QImage& picture) {
     m_backdrop = picture;
     viewport()->update();
+    for (BookViewer* v : m_frameViews)
+        v->setBackdropPicture(picture);
 }
 
 void BookViewer::pressDown(int times) {
@@ -198,4 +313,103 @@ void BookViewer::paintEvent(QPaintEvent* event) {
 void BookViewer::scrollContentsBy(int dx, int dy) {
     QTextBrowser::scrollContentsBy(dx, dy);
     if (m_backdropActive) viewport()->update(); // the backdrop stays; repaint, do not blit
+}
+
+// ---- frames ------------------------------------------------------------------------------
+
+BookViewer* BookViewer::activeView() const {
+    if (m_frameViews.empty()) return const_cast<BookViewer*>(this);
+    BookViewer* v = m_active ? m_active : m_frameViews.front();
+    return v->activeView(); // a frame may hold a frameset of its own
+}
+
+std::string BookViewer::sourceFolder() const {
+    if (m_path.empty()) return m_folder;
+    const std::size_t cut = m_path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : m_path.substr(0, cut + 1);
+}
+
+void BookViewer::removeFrames() {
+    m_frameViews.clear();
+    m_active = nullptr;
+    if (m_frames) {
+        m_frames->hide();
+        m_frames->deleteLater();
+        m_frames = nullptr;
+    }
+}
+
+BookViewer* BookViewer::addFrame(QSplitter* splitter, const QString& source) {
+    auto* v = new BookViewer(splitter);
+    v->m_folder = sourceFolder();
+    v->m_imageRequest = m_imageRequest;
+    v->m_streamRequest = m_streamRequest;
+    v->m_linkStyle = m_linkStyle;
+    v->m_backdrop = m_backdrop;
+    v->setDefaultColours(m_background, m_text);
+    if (m_fontSet) v->setDefaultFontFace(m_font);
+    connect(v, &BookViewer::hotSpotClicked, this, &BookViewer::hotSpotClicked);
+    v->installEventFilter(this);
+    v->viewport()->installEventFilter(this);
+    m_frameViews.push_back(v);
+
+    // The application maps the source first; without an answer the viewer reads it beside the
+    // frameset.
+    const std::string name = fromQString(source);
+    std::optional<QByteArray> bytes;
+    if (m_streamRequest && !name.empty()) bytes = m_streamRequest(name);
+    if (bytes) {
+        v->showDecoded(toQString(std::string_view(bytes->constData(), size_t(bytes->size()))), {});
+    } else {
+        std::string file;
+        if (!name.empty() && readFile(v->m_folder + name, file)) {
+            v->m_path = v->m_folder + name;
+            v->showDecoded(toQString(file), {});
+        }
+    }
+    return v;
+}
+
+void BookViewer::buildFrames(const QString& html) {
+    const FrameNode root = parseFrameset(html);
+    auto build = [this](auto& self, const FrameNode& set, QWidget* parent) -> QSplitter* {
+        auto* splitter = new QSplitter(set.orientation, parent);
+        splitter->setChildrenCollapsible(false);
+        for (const FrameNode& part : set.parts) {
+            if (part.frame)
+                addFrame(splitter, part.source);
+            else
+                self(self, part, splitter);
+        }
+        splitter->setProperty("frameSizes", set.sizes);
+        return splitter;
+    };
+    m_frames = build(build, root, this);
+    m_frames->setGeometry(rect());
+    m_frames->show();
+    m_frames->raise();
+    // Sizes once the splitters know their room.
+    const std::function<void(QSplitter*)> size = [&](QSplitter* s) {
+        const int total = s->orientation() == Qt::Horizontal ? s->width() : s->height();
+        s->setSizes(partSizes(s->property("frameSizes").toStringList(), s->count(), total));
+        for (int i = 0; i < s->count(); ++i)
+            if (auto* inner = qobject_cast<QSplitter*>(s->widget(i))) {
+                inner->resize(s->widget(i)->size());
+                size(inner);
+            }
+    };
+    size(m_frames);
+}
+
+void BookViewer::resizeEvent(QResizeEvent* event) {
+    QTextBrowser::resizeEvent(event);
+    if (m_frames) m_frames->setGeometry(rect());
+}
+
+bool BookViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress) {
+        for (BookViewer* v : m_frameViews)
+            if (watched == v || watched == v->viewport()) m_active = v;
+    }
+    return QTextBrowser::eventFilter(watched, event);
 }

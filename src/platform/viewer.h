@@ -13,8 +13,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
+class QSplitter;
 
 class BookViewer : public QTextBrowser {
     Q_OBJECT
@@ -37,9 +39,17 @@ class BookViewer : public QTextBrowser {
     void clearPage(); // empty view, no current file
     const std::string& currentFile() const { return m_path; }
 
+    // A page that is a frameset shows its frames as nested splitters of viewers. Find, print,
+    // copy, select all, scrolling and anchors work on the active view: the frame that last had
+    // the focus (the first frame at first), or this viewer when the page has no frames.
+    BookViewer* activeView() const;
+    int frameCount() const { return int(m_frameViews.size()); }
+
     // Find from the current selection; matchCase; upward searches backward. Selects the hit.
     bool findText(const QString& text, bool matchCase, bool upward);
     void printRange(QPrinter& printer, int fromPage, int toPage);
+    void copy();
+    void selectAll();
 
     int scrollPosition() const;
     void setScrollPosition(int value);
@@ -73,9 +83,15 @@ class BookViewer : public QTextBrowser {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void showDecoded(QString html, const std::string& anchor1251);
+    void removeFrames();
+    void buildFrames(const QString& frameset);
+    BookViewer* addFrame(QSplitter* splitter, const QString& source);
+    std::string sourceFolder() const;
 
     std::string m_path;
     ImageRequest m_imageRequest;
@@ -87,4 +103,10 @@ class BookViewer : public QTextBrowser {
     bool m_backdropActive = false;
     QString m_pressedHref;
     QString m_linkStyle;
+    QFont m_font;
+    bool m_fontSet = false;
+    std::string m_folder; // frames: the folder their sources are read from
+    QSplitter* m_frames = nullptr;
+    std::vector<BookViewer*> m_frameViews;
+    BookViewer* m_active = nullptr;
 };

@@ -186,3 +186,62 @@ TEST(BookViewer, CheapFixUpsAndPrinting) {
     s.v.printRange(printer, 1, 99999); // ends past the document are clamped
     EXPECT_GT(dir.read("out.pdf").size(), 500u);
 }
+
+TEST(BookViewer, FramesetsAsNestedSplitters) {
+    TempDir dir;
+    dir.write("frames.htm", "<html><frameset cols=\"30%,*\"><frame src=\"left.htm\" name=l>"
+                            "<frameset rows=\"100,*\"><frame src=\"top.htm\">"
+                            "<frame src=\"missing.htm\"></frameset></frameset></html>");
+    dir.write("top.htm", w1251("<p>верхний кадр</p>"));
+    ShownViewer s;
+    s.v.resize(600, 400);
+    std::vector<std::string> asked;
+    s.v.setStreamRequest([&](const std::string& name) -> std::optional<QByteArray> {
+        asked.push_back(name);
+        if (name == "left.htm")
+            return QByteArray::fromStdString(w1251("<p><a href=\"kovrex_next\">левый</a></p>"));
+        return std::nullopt; // read beside the frameset
+    });
+    std::vector<QByteArray> clicked;
+    QObject::connect(&s.v, &BookViewer::hotSpotClicked,
+                     [&](const QByteArray& href) { clicked.push_back(href); });
+    ASSERT_TRUE(s.v.loadFile(readerPath(dir.file("frames.htm"))));
+    QApplication::processEvents();
+
+    EXPECT_EQ(asked, (std::vector<std::string>{"left.htm", "top.htm", "missing.htm"}));
+    ASSERT_EQ(s.v.frameCount(), 3);
+    BookViewer* left = s.v.activeView(); // the first frame until another gets the focus
+    ASSERT_NE(left, &s.v);
+    EXPECT_TRUE(left->toPlainText().contains(QStringLiteral("левый")));
+    EXPECT_NEAR(left->width(), 180, 10);
+
+    // A link in a frame reaches the application through the outer viewer, unchanged.
+    QTextCursor c(left->document());
+    c.setPosition(2);
+    const QPoint p = left->cursorRect(c).center();
+    QMouseEvent press(QEvent::MouseButtonPress, p, left->viewport()->mapToGlobal(p), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, left->viewport()->mapToGlobal(p),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(left->viewport(), &press);
+    QApplication::sendEvent(left->viewport(), &release);
+    ASSERT_EQ(clicked.size(), 1u);
+    EXPECT_EQ(clicked[0], QByteArray("kovrex_next"));
+
+    // A press in another frame makes it the active view: find works there.
+    BookViewer* top = nullptr;
+    for (BookViewer* f : s.v.findChildren<BookViewer*>())
+        if (f->toPlainText().contains(QStringLiteral("верхний"))) top = f;
+    ASSERT_TRUE(top);
+    QMouseEvent pressTop(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(top->viewport(), &pressTop);
+    EXPECT_EQ(s.v.activeView(), top);
+    top->moveCursor(QTextCursor::Start);
+    EXPECT_TRUE(s.v.findText(QStringLiteral("кадр"), false, false));
+    EXPECT_EQ(top->textCursor().selectedText(), QStringLiteral("кадр"));
+
+    s.v.loadHtml("<p>plain</p>"); // an ordinary page: the frames go
+    EXPECT_EQ(s.v.frameCount(), 0);
+    EXPECT_EQ(s.v.activeView(), &s.v);
+}
