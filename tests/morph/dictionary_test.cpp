@@ -1,77 +1,19 @@
 // The morphology layer on the real dictionary, through the library calls: lemmas of chosen
-// words, the buffer limits, form numbering, the frozen word -> number mapping, and the whole
-// dictionary checked for collisions and for the invariant the search depends on.
+// words, the buffer limits, form numbering, the frozen word -> number mapping, and lemma number
+// collisions over the whole dictionary.
+#include "morph_calls.h"
 #include "platform/morph.h"
-#include "platform/morph_affix.h"
 #include "platform/morph_load.h"
 #include "platform/morph_number.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
-#include <hunspell/hunspell.hxx>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <map>
-#include <set>
 #include <sstream>
 
 namespace {
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-struct Result {
-    int count = 0;
-    std::vector<std::string> lemmas; // Windows-1251
-    std::vector<int32_t> numbers;
-};
-
-// The reader's call, with its buffer sizes.
-Result lemmatize(const std::string& word1251) {
-    char lemmaBuf[256];
-    int32_t numbers[32] = {};
-    char info[256];
-    Result r;
-    r.count = morphLemmatize(word1251.c_str(), 256, lemmaBuf, numbers, info, 256, 32, 256);
-    const char* p = lemmaBuf;
-    for (int i = 0; i < r.count; ++i) {
-        r.lemmas.emplace_back(p);
-        p += std::strlen(p) + 1;
-        r.numbers.push_back(numbers[i]);
-    }
-    return r;
-}
-
-int32_t firstNumber(std::string_view utf8) {
-    const Result r = lemmatize(w1251(utf8));
-    return r.count > 0 ? r.numbers[0] : 0;
-}
-
-// The highlighter's loop: every form number, every form. Checks that nothing is written past
-// the buffer. When untilEmpty is set, stops at the first form number that gives nothing.
-std::vector<std::string> buildForms(int32_t number, int outSize = 4096, bool untilEmpty = false) {
-    std::vector<std::string> forms;
-    std::vector<char> out(size_t(outSize) + 16, '\x7F');
-    const std::string guard(16, '\x7F');
-    for (int f = 0; f < 256; ++f) {
-        const int n = morphBuildForm(0, number, 256, uint8_t(f), out.data(), outSize);
-        const char* p = out.data();
-        for (int i = 0; i < n; ++i) {
-            forms.emplace_back(p);
-            p += std::strlen(p) + 1;
-        }
-        EXPECT_LE(p - out.data(), outSize);
-        EXPECT_EQ(std::string(out.data() + outSize, 16), guard);
-        if (n == 0 && untilEmpty) break;
-    }
-    return forms;
-}
 
 class MorphDictionary : public ::testing::Test {
 protected:
@@ -127,7 +69,7 @@ TEST_F(MorphDictionary, FirstLemmas) {
         {"", ""},
     };
     for (const auto& c : cases) {
-        const Result r = lemmatize(w1251(c.word));
+        const MorphResult r = lemmatize(w1251(c.word));
         if (*c.lemma == '\0') {
             EXPECT_EQ(r.count, 0) << c.word;
             continue;
@@ -237,83 +179,4 @@ TEST_F(MorphDictionary, NoLemmaNumberCollisions) {
     }
     EXPECT_EQ(report, "") << "add a line \"LEMMA NUMBER\" to data/morph/overrides.txt (how the "
                              "number is chosen is written at its top)";
-}
-
-// The search's invariant, over every lemma number and every word form of the dictionary (each
-// spelling as the dictionary writes it): every form of L has L as its first lemma, and a word
-// whose first lemma is L is among the forms of L.
-TEST_F(MorphDictionary, EveryFormLemmatizesBackToItsLemma) {
-    const MorphTable* t = morphShared();
-    ASSERT_NE(t, nullptr);
-    std::vector<std::pair<std::string, int32_t>> formOf; // (form, lemma number it came from)
-    size_t wrong = 0;
-    for (size_t i = 0; i < t->byNumber.size(); ++i) {
-        const int32_t n = t->lemmaNumber[t->byNumber[i]];
-        if (i > 0 && n == t->lemmaNumber[t->byNumber[i - 1]]) continue;
-        for (std::string& f : buildForms(n, 4096, true)) {
-            const Result r = lemmatize(f);
-            if ((r.count == 0 || r.numbers[0] != n) && ++wrong <= 20)
-                ADD_FAILURE() << cp1251ToUtf8(f) << " is a form of " << n << " but lemmatizes to "
-                              << (r.count ? cp1251ToUtf8(r.lemmas[0]) : "nothing");
-            formOf.emplace_back(std::move(f), n);
-        }
-    }
-    EXPECT_EQ(wrong, 0u);
-    std::sort(formOf.begin(), formOf.end());
-
-    const MorphSources src = morphDefaultSources();
-    AffixSet aff;
-    ASSERT_EQ(aff.parse(readText(src.affPath)), "");
-    std::istringstream in(readText(src.dicPath));
-    std::string line, word, flags;
-    std::getline(in, line);
-    size_t words = 0, missing = 0;
-    while (std::getline(in, line)) {
-        if (!splitDicLine(line, word, flags)) continue;
-        bool ok = true;
-        const std::string w = utf8ToCp1251(word, &ok);
-        if (!ok || w.find('?') != std::string::npos || aff.forbidden(flags)) continue;
-        aff.expand(w, flags, [&](std::string_view f) {
-            ++words;
-            std::pair<std::string, int32_t> key{upperCp1251(f), 0};
-            const Result r = lemmatize(key.first);
-            key.second = r.count > 0 ? r.numbers[0] : 0;
-            if (!std::binary_search(formOf.begin(), formOf.end(), key) && ++missing <= 20)
-                ADD_FAILURE() << cp1251ToUtf8(key.first) << " is not among the forms of "
-                              << (r.count ? cp1251ToUtf8(r.lemmas[0]) : "its lemma");
-        });
-    }
-    EXPECT_EQ(missing, 0u);
-    EXPECT_GT(words, 1000000u);
-}
-
-// The expander against hunspell itself on a sample: every form it makes is a word hunspell
-// accepts, and every stem hunspell finds for it is among its lemmas.
-TEST_F(MorphDictionary, AgreesWithHunspell) {
-    const MorphSources src = morphDefaultSources();
-    AffixSet aff;
-    ASSERT_EQ(aff.parse(readText(src.affPath)), "");
-    Hunspell h(src.affPath.c_str(), src.dicPath.c_str());
-    std::istringstream in(readText(src.dicPath));
-    std::string line, word, flags;
-    std::getline(in, line);
-    size_t n = 0, checked = 0;
-    while (std::getline(in, line)) {
-        if (++n % 100 != 0 || !splitDicLine(line, word, flags)) continue;
-        bool ok = true;
-        const std::string w = utf8ToCp1251(word, &ok);
-        if (!ok) continue;
-        aff.expand(w, flags, [&](std::string_view f) {
-            const std::string utf8 = cp1251ToUtf8(f);
-            EXPECT_TRUE(h.spell(utf8)) << utf8;
-            std::set<std::string> ours;
-            for (const MorphLemma& l : morphLemmas(upperCp1251(f))) ours.insert(l.text);
-            for (const std::string& stem : h.stem(utf8))
-                EXPECT_TRUE(ours.count(morphKey(utf8ToCp1251(stem))) ||
-                            ours.count(upperCp1251(utf8ToCp1251(stem))))
-                    << utf8 << " has stem " << stem;
-            ++checked;
-        });
-    }
-    EXPECT_GT(checked, 10000u);
 }
