@@ -13,7 +13,13 @@ BookText buildBookText(const BookDescription& book, const std::vector<Document>&
         if (!b.text.empty()) b.text += "\r\n";
         b.tokens += std::to_string(b.text.size()) + "\n";
         b.text += book.contents[i].caption + "\r\n";
-        if (auto it = byEntry.find(int(i)); it != byEntry.end()) b.text += plainText(it->second->text);
+        if (auto it = byEntry.find(int(i)); it != byEntry.end()) {
+            std::string page = plainText(it->second->text);
+            // A page that starts with its caption as a heading does not repeat it.
+            const std::string first = book.contents[i].caption + "\r\n";
+            if (page.compare(0, first.size(), first) == 0) page.erase(0, first.size());
+            b.text += page;
+        }
     }
     return b;
 }
