@@ -5,6 +5,8 @@
 #include <QPainter>
 
 KatalogFiller::KatalogFiller(QTreeWidget* tree) : m_tree(tree) {
+    // One line per entry: the view need not measure every row of a large book.
+    tree->setUniformRowHeights(true);
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree,
                      [this](QTreeWidgetItem* item) { updateIcon(item); });
     QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
