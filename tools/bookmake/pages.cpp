@@ -122,8 +122,9 @@ private:
                     throw BuildError(m_book.file, e.line,
                                      "an entry sharing the page of the entry before must name an "
                                      "anchor further down that page");
-                prev.to = a->offset;
-                segments.push_back({int(i), e.page, a->offset, l.body.text.size()});
+                const size_t cut = cutBefore(l.body.text, a->offset, prev.from + 1);
+                prev.to = cut;
+                segments.push_back({int(i), e.page, cut, l.body.text.size()});
                 continue;
             }
             if (auto used = firstUse.find(e.page); used != firstUse.end())
@@ -183,6 +184,25 @@ private:
             if (start[i] >= 0)
                 // The reader wraps the range in a head that holds "<BODY": counting starts at 0.
                 m_result.documents.push_back({int(i) + 1, std::move(texts[i]), 0, entries[i].caption, {}, int(i)});
+    }
+
+    // Where to cut a page for an anchor: before the opening tags that directly precede the
+    // anchor's tag ("<h3><a name=x>"), so that the heading goes with the later part whole.
+    static size_t cutBefore(std::string_view body, size_t at, size_t floor) {
+        size_t cut = at;
+        for (;;) {
+            size_t q = cut;
+            while (q > floor && (body[q - 1] == ' ' || body[q - 1] == '\t' || body[q - 1] == '\r' ||
+                                 body[q - 1] == '\n'))
+                --q;
+            if (q <= floor || body[q - 1] != '>') return cut;
+            const size_t lt = body.rfind('<', q - 1);
+            if (lt == std::string_view::npos || lt < floor) return cut;
+            const char c = body[lt + 1];
+            if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return cut; // a closing tag
+            if (body.substr(lt, q - lt).find('>') != q - lt - 1) return cut;    // not one tag
+            cut = lt;
+        }
     }
 
     static const HtmlAnchor* findAnchor(const Loaded& l, const std::string& name) {
