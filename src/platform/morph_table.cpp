@@ -42,7 +42,7 @@ std::span<const uint32_t> MorphTable::lemmasNumbered(int32_t number) const {
 
 namespace {
 
-std::string checkCsr(const std::vector<uint32_t>& start, size_t count, size_t targetSize,
+std::string checkCsr(const MorphArray<uint32_t>& start, size_t count, size_t targetSize,
                      const char* what) {
     if (start.size() != count + 1 || start.front() != 0 || start.back() != targetSize)
         return std::string(what) + ": bad index size";
@@ -132,8 +132,7 @@ public:
         return std::string_view(m_arena).substr(m_start[id], m_start[id + 1] - m_start[id]);
     }
     std::string& arena() { return m_arena; }
-    std::vector<uint32_t>& starts() { return m_start; }
-    std::vector<uint32_t>& hashSlots() { return m_hashSlots; }
+    MorphArray<uint32_t>& starts() { return m_start; }
 
 private:
     size_t slotOf(std::string_view key) const {
@@ -150,7 +149,7 @@ private:
     }
 
     std::string m_arena;
-    std::vector<uint32_t> m_start;
+    MorphArray<uint32_t> m_start;
     std::vector<uint32_t> m_hashSlots;
 };
 

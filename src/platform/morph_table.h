@@ -15,10 +15,26 @@
 #include "platform/morph_supplement.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A vector whose resize leaves new elements uninitialised: the cache reader fills them at once,
+// and zeroing tens of megabytes first would add a third to the load time.
+template <class T> struct NoInitAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = NoInitAllocator<U>;
+    };
+    NoInitAllocator() = default;
+    template <class U> NoInitAllocator(const NoInitAllocator<U>&) {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+template <class T> using MorphArray = std::vector<T, NoInitAllocator<T>>;
 
 struct MorphTable {
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
@@ -26,24 +42,24 @@ struct MorphTable {
     // Forms: keys are stored back to back in formArena; key i is
     // formArena[formStart[i] .. formStart[i+1]).
     std::string formArena;
-    std::vector<uint32_t> formStart;      // formCount + 1 entries
+    MorphArray<uint32_t> formStart;      // formCount + 1 entries
     // Spellings with Ё, few: the form ids ascending, and parallel to them the offsets of the
     // spellings in textArena (by bytes within one form).
-    std::vector<uint32_t> yoForm;
-    std::vector<uint32_t> yoText;
-    std::vector<uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
-    std::vector<uint32_t> formLemmas;     // lemma ids, the first lemma first
+    MorphArray<uint32_t> yoForm;
+    MorphArray<uint32_t> yoText;
+    MorphArray<uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
+    MorphArray<uint32_t> formLemmas;     // lemma ids, the first lemma first
 
     // Lemmas: display text (NUL-terminated in textArena) and number.
     std::string textArena;
-    std::vector<uint32_t> lemmaText;
-    std::vector<int32_t> lemmaNumber;
-    std::vector<uint32_t> lemmaFormStart; // lemmaCount + 1 entries, into lemmaForms
-    std::vector<uint32_t> lemmaForms;     // form ids whose first lemma is this one, by key bytes
-    std::vector<uint32_t> byNumber;       // lemma ids ordered by (number, id)
+    MorphArray<uint32_t> lemmaText;
+    MorphArray<int32_t> lemmaNumber;
+    MorphArray<uint32_t> lemmaFormStart; // lemmaCount + 1 entries, into lemmaForms
+    MorphArray<uint32_t> lemmaForms;     // form ids whose first lemma is this one, by key bytes
+    MorphArray<uint32_t> byNumber;       // lemma ids ordered by (number, id)
 
     // Open addressing over form keys: slot value = form id + 1, 0 = empty. Size is a power of 2.
-    std::vector<uint32_t> hashSlots;
+    MorphArray<uint32_t> hashSlots;
 
     size_t formCount() const { return formStart.empty() ? 0 : formStart.size() - 1; }
     size_t lemmaCount() const { return lemmaText.size(); }
