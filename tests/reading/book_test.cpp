@@ -140,3 +140,71 @@ TEST(BuiltBook, PageFileFoldersPicturesAndLinks) {
     EXPECT_EQ(s.positionAnchor, "#x");
     EXPECT_TRUE(has(dir.read("book/user/tmp.htm"), "глава"));
 }
+
+// A good book damaged in its contents files: every truncation and a run of changed bytes. The
+// book opens or fails with a message; every entry then resolves to a range inside the store or
+// to nothing, and every page is the head, the store bytes of its range and the tail.
+TEST(BuiltBook, DamagedContentsFilesNeverLeaveTheStore) {
+    TempDir dir;
+    dir.write("src/bookmake.txt", "[book]\ntitle = Порча\nregkey = reading_damage\n"
+                                  "layout = single-store\n\n[contents]\n"
+                                  "* Книга | a.htm\n** Часть\n*** Глава | b.htm\n"
+                                  "**** Раздел | b.htm#s\n** Конец | c.htm\n");
+    dir.write("src/a.htm", page("<p>один</p>"));
+    dir.write("src/b.htm", page("<p>два</p><a name=\"s\"></a><p>три</p>"));
+    dir.write("src/c.htm", page("<p>четыре</p>"));
+    const BookPaths paths = buildBook(dir);
+    const std::string offsets = dir.read("book/base/offset1.txt");
+    const std::string contents = dir.read("book/base/contents.txt");
+    ASSERT_FALSE(offsets.empty());
+
+    auto check = [&](const std::string& what) {
+        ReadingBook book;
+        const ReadStatus s = book.open(paths, readerPath(dir.path()), false);
+        if (!s.ok) {
+            EXPECT_FALSE(s.message.empty()) << what;
+            return;
+        }
+        const auto storeSize = int64_t(book.store().size());
+        MarkerColours hand;
+        hand.handMode = true;
+        for (int i = -1; i <= book.contents().count(); ++i) {
+            const auto p = book.contents().resolve(i);
+            if (!p) continue;
+            ASSERT_TRUE(book.contents().validEntry(p->entry)) << what;
+            ASSERT_LT(p->start, p->end) << what;
+            const std::string shown =
+                assembleStorePage(book.store(), p->start, p->end, false, hand);
+            ASSERT_EQ(shown.rfind("<HTML><BODY>", 0), 0u) << what;
+            ASSERT_EQ(shown.substr(shown.size() - 14), "</BODY></HTML>") << what;
+            const int64_t from = std::clamp<int64_t>(p->start, 0, storeSize);
+            const int64_t to = std::clamp<int64_t>(p->end, from, storeSize);
+            ASSERT_EQ(shown.substr(12, shown.size() - 26),
+                      book.store().substr(size_t(from), size_t(to - from)))
+                << what;
+        }
+        int steps = 0;
+        for (auto at = book.contents().resolve(0); at && steps < 100;
+             at = book.contents().nextPage(at->entry))
+            ++steps;
+        EXPECT_LT(steps, 100) << what;
+    };
+
+    for (std::size_t n = 0; n < offsets.size(); ++n) {
+        dir.write("book/base/offset1.txt", offsets.substr(0, n));
+        check("offset1.txt cut at " + std::to_string(n));
+    }
+    const char damage[] = {'#', '-', '9', '\n', '\0', 'x', ' '};
+    for (std::size_t n = 0; n < offsets.size(); ++n)
+        for (char c : damage) {
+            std::string bad = offsets;
+            bad[n] = c;
+            dir.write("book/base/offset1.txt", bad);
+            check("offset1.txt byte " + std::to_string(n) + " changed");
+        }
+    dir.write("book/base/offset1.txt", offsets);
+    for (std::size_t n = 0; n < contents.size(); n += 3) {
+        dir.write("book/base/contents.txt", contents.substr(0, n) + "\t\t" + contents.substr(n));
+        check("contents.txt indented at " + std::to_string(n));
+    }
+}
