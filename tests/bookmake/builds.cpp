@@ -32,15 +32,19 @@ struct Builds {
         const std::string samples = std::string(EBOOK_SOURCE_DIR) + "/samples/";
         // 300 forms of one word (a long record); 70,000 (more than a position can count); a
         // sign Windows-1251 lacks.
+        // An exam whose last task is an empty B task, 9 bytes.
         root.write("limits/bookmake.txt", "[book]\nregkey = limits\nlayout = single-store\n\n[contents]\n"
-                                          "* Звёзды | a.htm\n* Много звёзд | b.htm\n* Знаки | c.htm\n");
+                                          "* Звёзды | a.htm\n* Много звёзд | b.htm\n* Знаки | c.htm\n\n"
+                                          "[exam short]\ninstructions = Правила\n"
+                                          "[task short]\nkind = A\nquestion = Вопрос\nright = 2\n"
+                                          "[task short]\nkind = B\nquestion =\nanswer =\n");
         std::string a = "<p>", b = "<p>";
         for (int i = 0; i < 300; ++i) a += "звезда ";
         b.reserve(70000 * 13);
         for (int i = 0; i < 70000; ++i) b += "звезда ";
         root.write("limits/a.htm", a + "</p>");
         root.write("limits/b.htm", b + "</p>");
-        root.write("limits/c.htm", "<p>Звезда ★ и звезда №1.</p>");
+        root.write("limits/c.htm", "<p>Звезда ★ и звезда №1. <a href=\"$exam:short\">Экзамен</a></p>");
         start(TestBook::Sample, "build", samples + "book", "sample");
         start(TestBook::SampleAgain, "build", samples + "book", "sample-again");
         start(TestBook::PageFile, "install", samples + "pagefile", "guide");

@@ -10,7 +10,7 @@ enum class TestBook {
     Sample,          // samples/book
     SampleAgain,     // samples/book once more, for the determinism check
     PageFile,        // samples/pagefile, installed (its machine key written)
-    Limits,          // long records and a document past the last position
+    Limits,          // long records, a document past the last position, a short exam
 };
 
 struct BuiltBook {

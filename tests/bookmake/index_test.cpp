@@ -1,5 +1,5 @@
-// The long posting record, the 65,535-word limit of a document, and characters that
-// Windows-1251 lacks.
+// The long posting record, the 65,535-word limit of a document, characters that Windows-1251
+// lacks, and an exam whose last task is shorter than the exam window's reading margin.
 #include "bookfiles.h"
 #include "builds.h"
 
@@ -42,6 +42,28 @@ TEST(IndexLimits, LongRecordsAndDocumentsPastTheLastPosition) {
     const RunResult dump = runBookmake({"dump", (book.folder / "base/index.dat").string(), "--lemma", std::to_string(lemmas.front().number)});
     EXPECT_EQ(dump.exitCode, 0);
     EXPECT_NE(dump.out.find("document 1 (long): 300 positions: 1 2 3"), std::string::npos) << dump.out;
+}
+
+TEST(TestFile, ShortLastTaskIsStillRead) {
+    const BuiltBook& book = builtBook(TestBook::Limits);
+    ASSERT_EQ(book.run.exitCode, 0) << book.run.err;
+    const std::vector<TaskLinkRef> links = findTaskLinks(readAll(book.folder / "1.htm"));
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].kind, 5);
+    EXPECT_EQ(links[0].page, 1);
+    const std::string dat = readAll(book.folder / "base/test.dat");
+    const size_t start = size_t(links[0].offset) + 4, size = le32(dat, size_t(links[0].offset));
+    ASSERT_LE(start + size, dat.size());
+    // The exam window reads a task only when it starts more than 10 bytes before the area's end.
+    std::vector<int> kinds;
+    for (size_t p = start; p + 10 < start + size;) {
+        kinds.push_back(dat[p]);
+        p += 1;
+        p += 4 + le32(dat, p);
+        p += kinds.back() == 1 ? 8 : 4 + le32(dat, p);
+    }
+    EXPECT_EQ(kinds, (std::vector<int>{1, 2}));
+    EXPECT_NE(readAll(book.folder / "base/1.htm").find(w1251("Правила")), std::string::npos);
 }
 
 TEST(Dump, ReadsEveryKindOfFileAndRejectsDamage) {
