@@ -344,11 +344,18 @@ private:
             return std::nullopt;
         }
         if (single) {
-            checkNotReserved(rel, page, line);
-            m_out.copy(rel, rel);
+            // The reader opens documents from the pages folder, and sound files from its
+            // "docs" folder by file name alone.
+            std::string target = rel;
+            if (lowerCp1251(rel).ends_with(".mp3"))
+                target = "docs/" + rel.substr(rel.rfind('/') + 1);
+            else if (doc)
+                target = "docs/" + rel.substr(m_book.docs.size() + 1);
+            if (!target.starts_with("docs/")) checkNotReserved(target, page, line);
+            m_out.copy(rel, target);
             if (!anchor.empty())
                 warn(page, line, "the anchor of " + href + " is dropped: a document opens whole");
-            return rel;
+            return target;
         }
         if (doc && m_book.pelvar == 0) {
             // Documents lie under out\ beside the tree; the reader opens "..\..\" links there.
