@@ -278,6 +278,9 @@ QVariant BookViewer::loadResource(int type, const QUrl& name) {
     }
     // Asked again on every relayout: answer once per page, so a missing picture is reported once.
     if (auto known = m_resources.constFind(raw); known != m_resources.constEnd()) return *known;
+    // Noted before asking: the request may show a message box, whose event loop repaints and
+    // would otherwise ask again.
+    m_resources.insert(raw, QVariant());
     QVariant answer;
     if (m_imageRequest) {
         if (std::optional<QByteArray> bytes = m_imageRequest(fromQString(raw))) answer = *bytes;
