@@ -2,6 +2,7 @@
 // books.
 #include "app/Main.h"
 #include "books.h"
+#include "info/Ssplash.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -9,7 +10,11 @@
 #include "platform/viewer.h"
 #include "support/messagehook.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
@@ -199,4 +204,60 @@ TEST(StartUp, DamagedBooksNeverCrash) {
             form->ViewerHotSpotTargetClick("kovrex_next");
         }
     }
+}
+
+TEST(StartUp, SplashOnlyWithSlashBmpAndShopMenuByMarker) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> files; // files put in the working folder
+        bool splash, shopMenu;
+    };
+    const Case cases[] = {
+        {"nothing", {}, false, true},
+        {"splash.bmp alone", {"splash.bmp"}, false, true},
+        {"slash.bmp without its picture", {"slash.bmp"}, true, true},
+        {"e-library hidden", {"stopbibl.bin"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        installCopy(sampleBook(), dir, "t_splash");
+        for (const std::string f : c.files) {
+            if (f == "stopbibl.bin")
+                dir.write("book/" + f, "");
+            else
+                fs::copy_file(fs::path(EBOOK_SOURCE_DIR "/samples/program") / f,
+                              dir.file("book/" + f));
+        }
+        // A modal splash runs its own event loop: a queued look finds it there.
+        bool sawSplash = false;
+        QTimer::singleShot(0, [&] { sawSplash = qobject_cast<TSplash*>(QApplication::activeModalWidget()); });
+        auto form = startIn(dir);
+        EXPECT_EQ(sawSplash, c.splash);
+        EXPECT_EQ(form->MenuShopEntry->isVisible(), c.shopMenu);
+        EXPECT_FALSE(form->ToolbarButton9718->isHidden());
+    }
+}
+
+TEST(StartUp, SplashShowsItsPictureForTwoSeconds) {
+    TempDir dir;
+    fs::copy_file(EBOOK_SOURCE_DIR "/samples/program/splash.bmp", dir.file("splash.bmp"));
+    QDir::setCurrent(QString::fromStdString(dir.path()));
+    TSplash splash(nullptr);
+    EXPECT_EQ(splash.Timer1.interval(), 2000);
+    const QImage picture(QString::fromStdString(dir.file("splash.bmp")));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(splash.Image->pixmap().size(), picture.size());
+}
+
+TEST(StartUp, ClosingKeepsThePlacementUnderTheUserBookKey) {
+    TempDir dir;
+    installCopy(sampleBook(), dir, "t_place");
+    auto form = startIn(dir);
+    form->resize(777, 555);
+    form->close();
+    TRegistry user(HKEY_CURRENT_USER);
+    ASSERT_TRUE(user.OpenKeyReadOnly("SOFTWARE\\talmaran\\t_place"));
+    EXPECT_EQ(user.ReadInteger("Width").value_or(0), 777);
+    EXPECT_EQ(user.ReadInteger("Height").value_or(0), 555);
 }
