@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,7 +13,9 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace {
@@ -153,6 +156,7 @@ void BookViewer::showDecoded(QString html, const std::string& anchor1251) {
     removeFrames();
     static const QRegularExpression frameset(QStringLiteral("<frameset\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
+    m_maps.clear();
     if (frameset.match(html).hasMatch()) {
         m_backdropActive = false;
         setHtml(QString());
@@ -161,6 +165,7 @@ void BookViewer::showDecoded(QString html, const std::string& anchor1251) {
         emit historyChanged();
         return;
     }
+    m_maps.parse(html);
     html = fixUpHtml(std::move(html));
     m_backdropActive = namesBackdrop(html);
     document()->setDefaultStyleSheet(m_linkStyle);
@@ -176,6 +181,7 @@ void BookViewer::reload() {
 
 void BookViewer::clearPage() {
     m_resources.clear();
+    m_maps.clear();
     removeFrames();
     m_path.clear();
     m_backdropActive = false;
@@ -295,9 +301,67 @@ void BookViewer::mousePressEvent(QMouseEvent* event) {
 }
 
 void BookViewer::mouseReleaseEvent(QMouseEvent* event) {
-    m_pressedHref = anchorAt(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    m_pressedHref = anchorAt(pos);
+    const bool onLink = !m_pressedHref.isEmpty();
     QTextBrowser::mouseReleaseEvent(event);
     m_pressedHref.clear();
+    if (!onLink && event->button() == Qt::LeftButton && !m_maps.empty()) {
+        const QString href = mapLinkAt(pos);
+        if (!href.isEmpty()) emit hotSpotClicked(QByteArray::fromStdString(fromQString(href)));
+    }
+}
+
+QString BookViewer::mapLinkAt(QPoint viewportPos) const {
+    QTextDocument* doc = document();
+    const QPointF at = QPointF(viewportPos) +
+                       QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int hit = doc->documentLayout()->hitTest(at, Qt::FuzzyHit);
+    // The picture is the character after or before the place hit.
+    for (const int p : {hit, hit - 1}) {
+        if (p < 0) continue;
+        QTextCursor c(doc);
+        c.setPosition(p);
+        if (!c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor)) continue;
+        if (!c.charFormat().isImageFormat()) continue;
+        const QTextImageFormat img = c.charFormat().toImageFormat();
+        const QTextBlock block = doc->findBlock(p);
+        const QTextLayout* layout = block.layout();
+        const QTextLine line =
+            layout ? layout->lineForTextPosition(p - block.position()) : QTextLine();
+        if (!line.isValid()) continue;
+        // Its size: as the page gives it, else the picture's own.
+        QSizeF size(img.width(), img.height());
+        if (size.width() <= 0 || size.height() <= 0) {
+            const QVariant r = doc->resource(QTextDocument::ImageResource, QUrl(img.name()));
+            QSizeF own = r.canConvert<QImage>() ? QSizeF(r.value<QImage>().size()) : QSizeF();
+            if (r.typeId() == QMetaType::QPixmap) own = r.value<QPixmap>().size();
+            if (r.typeId() == QMetaType::QByteArray) own = QImage::fromData(r.toByteArray()).size();
+            if (size.width() <= 0) size.setWidth(own.width());
+            if (size.height() <= 0) size.setHeight(own.height());
+        }
+        const QRectF blockRect = doc->documentLayout()->blockBoundingRect(block);
+        const QPointF origin = blockRect.topLeft() - layout->boundingRect().topLeft();
+        const qreal x = origin.x() + line.cursorToX(p - block.position());
+        const qreal lineTop = origin.y() + line.y();
+        qreal top = lineTop + line.ascent() - size.height(); // on the baseline
+        switch (img.verticalAlignment()) {
+        case QTextCharFormat::AlignTop:
+            top = lineTop;
+            break;
+        case QTextCharFormat::AlignMiddle:
+            top = lineTop + (line.height() - size.height()) / 2;
+            break;
+        case QTextCharFormat::AlignBottom:
+            top = lineTop + line.height() - size.height();
+            break;
+        default:
+            break;
+        }
+        const QRectF rect(QPointF(x, top), size);
+        if (rect.contains(at)) return m_maps.hit(img.name(), (at - rect.topLeft()).toPoint());
+    }
+    return {};
 }
 
 void BookViewer::paintEvent(QPaintEvent* event) {

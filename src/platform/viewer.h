@@ -10,6 +10,8 @@
 #include <QTextBrowser>
 #include <QVariant>
 
+#include "platform/imagemap.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -92,6 +94,7 @@ class BookViewer : public QTextBrowser {
     void buildFrames(const QString& frameset);
     BookViewer* addFrame(QSplitter* splitter, const QString& source);
     std::string sourceFolder() const;
+    QString mapLinkAt(QPoint viewportPos) const;
 
     std::string m_path;
     ImageRequest m_imageRequest;
@@ -103,6 +106,7 @@ class BookViewer : public QTextBrowser {
     bool m_backdropActive = false;
     QString m_pressedHref;
     QString m_linkStyle;
+    ImageMaps m_maps;
     QFont m_font;
     bool m_fontSet = false;
     std::string m_folder; // frames: the folder their sources are read from

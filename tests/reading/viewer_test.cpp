@@ -245,3 +245,44 @@ TEST(BookViewer, FramesetsAsNestedSplitters) {
     EXPECT_EQ(s.v.frameCount(), 0);
     EXPECT_EQ(s.v.activeView(), &s.v);
 }
+
+TEST(BookViewer, ImageMapAreasGiveTheirAddresses) {
+    ShownViewer s;
+    s.v.setImageRequest(
+        [](const std::string&) -> std::optional<QByteArray> { return pngBytes(Qt::red, 100, 50); });
+    std::vector<QByteArray> clicked;
+    QObject::connect(&s.v, &BookViewer::hotSpotClicked,
+                     [&](const QByteArray& href) { clicked.push_back(href); });
+    s.v.loadHtml(QByteArray::fromStdString(
+        w1251("<p>text <img src=\"nav.png\" usemap=\"#Nav\"> more</p>"
+              "<map name=\"nav\"><area shape=rect coords=\"0,0,49,49\" href=\"left.htm\">"
+              "<area shape=\"circle\" coords=\"75,25,20\" href=\"глава.htm\">"
+              "<area shape=poly coords=\"50,0,99,0,99,4\" href=\"corner.htm\"></map>")));
+    QApplication::processEvents();
+
+    // Where the picture is on screen: the red rectangle.
+    const QImage shot = s.v.viewport()->grab().toImage();
+    QRect red;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == QColor(Qt::red)) red |= QRect(x, y, 1, 1);
+    ASSERT_EQ(red.size(), QSize(100, 50));
+
+    auto click = [&](QPoint p) {
+        QMouseEvent press(QEvent::MouseButtonPress, p, s.v.viewport()->mapToGlobal(p),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, p, s.v.viewport()->mapToGlobal(p),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(s.v.viewport(), &press);
+        QApplication::sendEvent(s.v.viewport(), &release);
+    };
+    click(red.topLeft() + QPoint(10, 10));
+    click(red.topLeft() + QPoint(75, 25));
+    click(red.topLeft() + QPoint(97, 1));
+    click(red.topLeft() + QPoint(52, 40));     // no area there
+    click(red.bottomRight() + QPoint(40, 40)); // off the picture
+    ASSERT_EQ(clicked.size(), 3u);
+    EXPECT_EQ(clicked[0], QByteArray("left.htm"));
+    EXPECT_EQ(clicked[1].toStdString(), w1251("глава.htm"));
+    EXPECT_EQ(clicked[2], QByteArray("corner.htm"));
+}
