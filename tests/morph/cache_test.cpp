@@ -1,5 +1,6 @@
 // Where the morphology layer finds its files, and the cache file of its tables: written on the
 // first load, read on the next, rebuilt when damaged or when a source changes.
+#include "platform/morph.h"
 #include "platform/morph_cache.h"
 #include "platform/text.h"
 #include "support/testenv.h"
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -192,5 +194,23 @@ TEST(MorphCache, FoldersFromTheEnvironment) {
         EnvVar xdg("XDG_CACHE_HOME", "");
         EnvVar home("HOME", "/some/home");
         EXPECT_EQ(morphCacheFolder(), "/some/home/.cache/talmaran");
+    }
+}
+
+// The first calls of a process may come from several threads at once: the tables load once and
+// every thread sees them whole.
+TEST(MorphCache, SharedTablesLoadOnceForAllThreads) {
+    const std::string word = w1251("КОШКАМИ");
+    std::vector<std::vector<MorphLemma>> results(4);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < results.size(); ++i)
+        threads.emplace_back([&, i] { results[i] = morphLemmas(word); });
+    for (std::thread& t : threads) t.join();
+    ASSERT_EQ(morphError(), "");
+    ASSERT_EQ(results[0].size(), 1u);
+    EXPECT_EQ(cp1251ToUtf8(results[0][0].text), "КОШКА");
+    for (const auto& r : results) {
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].number, results[0][0].number);
     }
 }
