@@ -54,6 +54,7 @@ TEST(BuildErrors, StopWithFileAndLine) {
         {"missing font file", {{"bookmake.txt", withLine(d, "layout = single-store\n", "font = fonts/none.ttf\n")}}, "bookmake.txt:5:"},
         {"unknown key", {{"bookmake.txt", withLine(d, "layout = single-store\n", "colour = red\n")}}, "bookmake.txt:5:"},
         {"right beyond the options", {{"bookmake.txt", d + "\n[exercise two]\nquestion = q\nright = 4\noptions = 3\n"}}, "bookmake.txt:15:"},
+        {"missing task text file", {{"bookmake.txt", d + "\n[exam final]\ninstructions = @rules.htm\n"}}, "bookmake.txt:16:"},
         {"exam without tasks", {{"bookmake.txt", d + "\n[exam final]\ninstructions = Правила\n"}}, "bookmake.txt:15:"},
         {"second part of a page without an anchor", {{"bookmake.txt", withLine(d, "*** Раздел | b.htm\n", "*** Ещё | b.htm\n")}}, "bookmake.txt:10:"},
     };

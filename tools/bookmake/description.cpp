@@ -209,6 +209,7 @@ private:
         t.line = m_line;
         if (!value.empty() && value[0] == '@') {
             const std::string path = sourcePath(trim(value.substr(1)), "a text file");
+            if (!fs::is_regular_file(nativeSource(m_root, path))) fail("missing text file " + path);
             t.folder = folderOf(path);
             t.origin = path;
             t.html = readSourceText(nativeSource(m_root, path), path);
