@@ -18,6 +18,8 @@
 #include <QTextLayout>
 #include <QUrl>
 
+#include <memory>
+
 namespace {
 
 // Legacy markup QTextDocument reads differently from the browsers the books were made for.
@@ -201,7 +203,12 @@ void BookViewer::printRange(QPrinter& printer, int fromPage, int toPage) {
     if (BookViewer* v = activeView(); v != this) return v->printRange(printer, fromPage, toPage);
     const int from = std::max(1, fromPage);
     printer.setFromTo(from, std::max(from, toPage)); // pages past the end are not printed
-    print(&printer);
+    // Paginated here, on a copy: a document without a page size gets page numbers printed.
+    // The copy asks this viewer for its pictures, which it already holds.
+    std::unique_ptr<QTextDocument> copy(document()->clone(this));
+    copy->documentLayout()->setPaintDevice(&printer);
+    copy->setPageSize(printer.pageRect(QPrinter::DevicePixel).size());
+    copy->print(&printer);
 }
 
 void BookViewer::copy() {
