@@ -1,5 +1,6 @@
 #include "platform/morph_cache.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -151,6 +152,25 @@ bool writeAtomic(const std::string& path, const std::string& bytes) {
     return !ec;
 }
 
+// Cache files of other keys (an older dictionary or supplement, another checkout) that have not
+// been written for a week, and temporary files a stopped writer left, are removed so that the
+// folder does not fill up with tables nobody reads.
+void removeStale(const std::string& folder, const std::string& keep) {
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind("morph-", 0) != 0 || it->path().string() == keep) continue;
+        const bool temporary = name.find(".tmp") != std::string::npos;
+        if (!temporary && (name.size() < 4 || name.compare(name.size() - 4, 4, ".bin") != 0))
+            continue;
+        std::error_code tec;
+        const auto age = now - fs::last_write_time(it->path(), tec);
+        if (!tec && age > (temporary ? std::chrono::hours(1) : std::chrono::hours(24 * 7)))
+            fs::remove(it->path(), tec);
+    }
+}
+
 } // namespace
 
 std::string morphCacheFolder() {
@@ -202,6 +222,6 @@ std::string loadMorphTableCached(const MorphSources& src, const std::string& cac
     out = MorphTable();
     if (std::string e = loadMorphTable(src, out); !e.empty()) return e;
     if (outcome) *outcome = existed ? MorphCacheOutcome::Rebuilt : MorphCacheOutcome::Built;
-    if (!path.empty()) writeAtomic(path, serialize(out, key));
+    if (!path.empty() && writeAtomic(path, serialize(out, key))) removeStale(cacheFolder, path);
     return {};
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +157,29 @@ TEST(MorphCache, ChangedSourceGetsItsOwnFile) {
     ASSERT_EQ(loadMorphTableCached(s.src, cache, t, &outcome), "");
     EXPECT_EQ(outcome, MorphCacheOutcome::Built);
     EXPECT_NE(t.find(w1251("УЖ")), MorphTable::kNone);
+}
+
+TEST(MorphCache, StaleFilesOfOtherKeysAreRemoved) {
+    Sources s;
+    const std::string cache = s.dir.file("cache");
+    const auto weekAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 8);
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::minutes(61);
+    s.dir.write("cache/morph-0000000000000001.bin", "old");
+    s.dir.write("cache/morph-0000000000000002.bin", "recent");
+    s.dir.write("cache/morph-0000000000000003.bin.tmp77", "left by a stopped writer");
+    s.dir.write("cache/morph-0000000000000004.bin.tmp78", "being written");
+    s.dir.write("cache/other.bin", "not ours");
+    fs::last_write_time(cache + "/morph-0000000000000001.bin", weekAgo);
+    fs::last_write_time(cache + "/morph-0000000000000003.bin.tmp77", hourAgo);
+    fs::last_write_time(cache + "/other.bin", weekAgo);
+    MorphTable t;
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, t), "");
+    EXPECT_FALSE(fs::exists(cache + "/morph-0000000000000001.bin"));
+    EXPECT_TRUE(fs::exists(cache + "/morph-0000000000000002.bin"));
+    EXPECT_FALSE(fs::exists(cache + "/morph-0000000000000003.bin.tmp77"));
+    EXPECT_TRUE(fs::exists(cache + "/morph-0000000000000004.bin.tmp78"));
+    EXPECT_TRUE(fs::exists(cache + "/other.bin"));
+    EXPECT_TRUE(fs::exists(morphCachePath(cache, morphCacheKey(s.src))));
 }
 
 TEST(MorphCache, WorksWithoutAWritableFolderAndReportsMissingFiles) {
