@@ -1,4 +1,5 @@
-// Faults in the sources stop the build with the file and the line and a non-zero exit.
+// Faults in the sources stop the build with the file and the line and a non-zero exit; the
+// small things a build writes besides the pages.
 #include "bookfiles.h"
 
 #include "support/testenv.h"
@@ -82,6 +83,22 @@ TEST(BuildErrors, RefusesAFolderThatIsNotABook) {
     const RunResult r = runBookmake({"build", std::string(EBOOK_SOURCE_DIR) + "/samples/pagefile", out.path() + "/book"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(out.read("book/letter.txt"), "keep me");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Build, CopiesFontsAndWritesTheIni) {
+    TempDir src, out;
+    src.write("bookmake.txt", "[book]\ntitle = Fonts\nregkey = fonts\npelvar = 2\nlayout = page-file\n"
+                              "font = type/Face.ttf\n\n[contents]\n* Title | a.htm\n");
+    src.write("type/Face.ttf", "not a real font, copied as it is");
+    src.write("a.htm", "<html><body>Page</body></html>");
+    const RunResult r = runBookmake({"build", src.path(), out.path() + "/b"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(out.read("b/fonts/Face.ttf"), "not a real font, copied as it is");
+    EXPECT_EQ(out.read("b/ebook.ini"), "[Description]\r\nTitle=Fonts\r\nRegKey=fonts\r\nPelvar=2\r\n");
 }
 
 } // namespace
