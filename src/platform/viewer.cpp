@@ -178,7 +178,10 @@ void BookViewer::showDecoded(QString html, const std::string& anchor1251) {
 }
 
 void BookViewer::reload() {
-    if (!m_path.empty()) loadFile(m_path);
+    // A reload follows a resize of the view: the reader stays where they were.
+    if (m_path.empty()) return;
+    const int position = scrollPosition();
+    if (loadFile(m_path)) setScrollPosition(position);
 }
 
 void BookViewer::clearPage() {

@@ -37,7 +37,7 @@ class BookViewer : public QTextBrowser {
     bool loadFile(const std::string& path1251, const std::string& anchor1251 = {});
     // Shows Windows-1251 HTML bytes (no current file).
     void loadHtml(const QByteArray& page1251, const std::string& anchor1251 = {});
-    void reload();    // the same file again, at the top
+    void reload();    // the same file again, at the same scroll position
     void clearPage(); // empty view, no current file
     const std::string& currentFile() const { return m_path; }
 
