@@ -57,7 +57,9 @@ class ReadingBook {
     PageShow ShowPageFile(const std::string& name, const std::string& anchor, bool record,
                           int32_t scroll, const HighlightInputs& hits);
 
-    // The first page of a freshly opened book: entry 0's range (value of entry 0 and entry 1).
+    // The first page of a freshly opened book: entry 0 resolved like an opened entry (its
+    // redirects followed); make `entry` the current entry. An entry 0 without a page gives an
+    // empty range (an empty page in the single-store layout, nothing in the page-file one).
     ResolvedPage firstPage() const;
 
     RequestContext requestContext() const;
