@@ -31,6 +31,9 @@ TEST_F(MorphDictionary, FirstLemmas) {
         {"кошками", "КОШКА"},             // lower case is taken too
         {"ЧИТАЮЩЕГО", "ЧИТАЮЩИЙ"},        // participles keep their own lemma
         {"ЧИТЫ", "ЧИТА"},                 // proper names, in upper case
+        {"СВЕТА", "СВЕТ"},                // ... after common words
+        {"БЫЛИ", "БЫТЬ"},                 // the larger paradigm before БЫЛЬ
+        {"ВРЕМЕНИ", "ВРЕМЯ"},
         {"ЛЮДЕЙ", "ЧЕЛОВЕК"},             // suppletive and irregular forms
         {"ЛЮДИ", "ЧЕЛОВЕК"},
         {"ДЕТЬМИ", "РЕБЕНОК"},
