@@ -280,6 +280,7 @@ TEST_F(SingleStoreSample, OffsetsCutTheRightPages) {
     EXPECT_TRUE(!isValidUtf8(store));
     EXPECT_NE(store.find("href=\"" + std::to_string(at + 1) + "#dipper\""), std::string::npos);
     EXPECT_NE(store.find("href=\"http"), std::string::npos);
+    EXPECT_NE(store.find("href=\"mailto:"), std::string::npos);
     EXPECT_NE(store.find("href=\"docs/"), std::string::npos);
     EXPECT_NE(store.find("$$$"), std::string::npos) << "colour markers stay for the reader";
     for (size_t p = store.find("src=\""); p != std::string::npos; p = store.find("src=\"", p + 1)) {
