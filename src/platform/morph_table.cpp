@@ -173,7 +173,8 @@ bool isCapital(unsigned char c) { return (c >= 0xC0 && c <= 0xDF) || c == 0xA8; 
 
 class Builder {
 public:
-    // The dictionary's size in bytes sizes the tables: about one form per byte of it.
+    // The tables are sized from the dictionary's size (about one form per two bytes of it), so
+    // that they rarely grow while it is read.
     Builder(const AffixSet& aff, MorphTable& out, size_t dicBytes)
         : m_aff(aff), m_out(out), m_forms(dicBytes / 2), m_lemmas(dicBytes / 16) {
         m_out = MorphTable();
@@ -227,7 +228,7 @@ public:
             for (const std::string& f : lx.forms) add(formOf(f), lemma, uint32_t(rank));
             for (const std::string& j : lx.joins) {
                 const uint32_t joined = m_lemmas.find(morphKey(j));
-                if (joined == MorphTable::kNone || joined >= m_hasEntry.size())
+                if (joined == MorphTable::kNone || joined >= m_entryLemmas)
                     return "supplement line " + std::to_string(lx.line) + ": \"" +
                            cp1251ToUtf8(j) + "\" is not a dictionary lemma";
                 joins[joined].push_back({lemma, uint32_t(rank)});
@@ -244,7 +245,9 @@ public:
         return {};
     }
 
-    void markEntries() { m_hasEntry.resize(m_lemmas.size(), true); }
+    // Lemmas made so far come from dictionary-format entries; the supplement's lexemes may
+    // only join those.
+    void markEntries() { m_entryLemmas = m_lemmas.size(); }
 
     std::string finish(const LemmaNumbers& numbers) {
         MorphTable& t = m_out;
@@ -334,7 +337,7 @@ private:
     std::vector<Candidate> m_cands;
     std::vector<std::pair<uint32_t, uint32_t>> m_yo; // (form, text offset) of Ё spellings
     std::unordered_set<std::string> m_yoSeen;
-    std::vector<bool> m_hasEntry; // lemma ids that come from dictionary-format entries
+    size_t m_entryLemmas = 0; // lemma ids below this come from dictionary-format entries
     std::vector<uint32_t> m_paradigm; // forms the lemma's dictionary entries make (repeats count)
 };
 
