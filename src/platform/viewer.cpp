@@ -159,7 +159,8 @@ void BookViewer::showDecoded(QString html, const std::string& anchor1251) {
     static const QRegularExpression frameset(QStringLiteral("<frameset\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
     m_maps.clear();
-    if (frameset.match(html).hasMatch()) {
+    // A frame that names its own frameset (directly or not) stops at a few levels.
+    if (frameset.match(html).hasMatch() && m_frameDepth < 4) {
         m_backdropActive = false;
         setHtml(QString());
         buildFrames(html);
@@ -418,6 +419,7 @@ void BookViewer::removeFrames() {
 
 BookViewer* BookViewer::addFrame(QSplitter* splitter, const QString& source) {
     auto* v = new BookViewer(splitter);
+    v->m_frameDepth = m_frameDepth + 1;
     v->m_folder = sourceFolder();
     v->m_imageRequest = m_imageRequest;
     v->m_streamRequest = m_streamRequest;

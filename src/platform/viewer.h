@@ -113,4 +113,5 @@ class BookViewer : public QTextBrowser {
     QSplitter* m_frames = nullptr;
     std::vector<BookViewer*> m_frameViews;
     BookViewer* m_active = nullptr;
+    int m_frameDepth = 0; // frames inside frames
 };

@@ -251,6 +251,13 @@ TEST(BookViewer, FramesetsAsNestedSplitters) {
     EXPECT_TRUE(s.v.findText(QStringLiteral("кадр"), false, false));
     EXPECT_EQ(top->textCursor().selectedText(), QStringLiteral("кадр"));
 
+    // A frameset that names itself ends after a few levels.
+    dir.write(
+        "self.htm",
+        "<frameset rows=\"50%,*\"><frame src=\"self.htm\"><frame src=\"top.htm\"></frameset>");
+    ASSERT_TRUE(s.v.loadFile(readerPath(dir.file("self.htm"))));
+    EXPECT_LT(s.v.findChildren<BookViewer*>().size(), 40);
+
     s.v.loadHtml("<p>plain</p>"); // an ordinary page: the frames go
     EXPECT_EQ(s.v.frameCount(), 0);
     EXPECT_EQ(s.v.activeView(), &s.v);
