@@ -151,6 +151,9 @@ private:
             const std::string_view part = std::string_view(l.body.text).substr(s.from, s.to - s.from);
             const int firstLine = lineOf(l.text, l.body.offset + s.from);
             std::string text = rewriteLinks(part, s.page, s.entry, firstLine);
+            if (text.empty())
+                warn(m_book.file, entries[size_t(s.entry)].line,
+                     "the entry's page is empty: the reader cannot open it");
             start[size_t(s.entry)] = int64_t(m_result.store.size());
             m_result.store += text;
             texts[size_t(s.entry)] = std::move(text);
