@@ -8,7 +8,7 @@
 std::vector<int32_t> rankDocuments(IndexProcess& process) {
     std::vector<int32_t> documents;
     process.run();
-    if (process.results().empty()) return documents;
+    if (process.resultCount() == 0) return documents;
     IndexRange range(process.results().data(), process.results().size());
     range.group();
     if (process.best() != process.termCount()) return documents;

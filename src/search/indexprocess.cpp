@@ -8,7 +8,6 @@
 
 IndexProcess::IndexProcess(int n)
     : m_n(std::clamp(n, 0, kMaxQueryTerms)), m_best(m_n / 2 + 1), m_window(proximityWindow(m_n)) {
-    m_results.reserve(100);
 }
 
 int IndexProcess::load(const int32_t* terms, std::string_view indexBase) {
@@ -31,30 +30,29 @@ void IndexProcess::setList(int j, std::string list) {
     m_lists[j] = std::move(list);
 }
 
-void IndexProcess::start(int j) {
+void IndexProcess::enterRecord(int j, const char* rec) {
     Cursor& c = m_cur[j];
+    c.recEnd = rec + loadU32(rec + 4);
+    c.pos = rec + kRecordHeader;
+    c.doc = loadU32(rec);
+    m_key[j] = keyOf(c.doc, loadU16(c.pos));
+}
+
+void IndexProcess::start(int j) {
     const std::string& l = m_lists[j];
-    c.done = l.empty();
-    if (c.done) return;
-    c.rec = l.data();
-    c.end = l.data() + l.size();
-    c.recEnd = c.rec + loadU32(c.rec + 4);
-    c.pos = c.rec + kRecordHeader;
-    c.doc = loadU32(c.rec);
-    c.p = loadU16(c.pos);
+    m_key[j] = kDone;
+    if (l.empty()) return;
+    m_cur[j].end = l.data() + l.size();
+    enterRecord(j, l.data());
 }
 
 void IndexProcess::nextDocument(int j) {
     Cursor& c = m_cur[j];
     if (c.recEnd == c.end) {
-        c.done = true; // the cursor stays on the last record
+        m_key[j] = kDone; // the cursor stays on the last record
         return;
     }
-    c.rec = c.recEnd;
-    c.recEnd = c.rec + loadU32(c.rec + 4);
-    c.pos = c.rec + kRecordHeader;
-    c.doc = loadU32(c.rec);
-    c.p = loadU16(c.pos);
+    enterRecord(j, c.recEnd);
 }
 
 void IndexProcess::nextPosition(int j) {
@@ -64,43 +62,32 @@ void IndexProcess::nextPosition(int j) {
         return;
     }
     c.pos += 2;
-    c.p = loadU16(c.pos);
+    m_key[j] = keyOf(c.doc, loadU16(c.pos));
 }
 
+// Smallest (document, position), the lowest term index among equals; -1 when all are done.
 int IndexProcess::smallest() const {
-    int a = -1;
-    for (int j = 0; j < m_n; ++j) {
-        const Cursor& c = m_cur[j];
-        if (c.done) continue;
-        if (a < 0 || c.doc < m_cur[a].doc || (c.doc == m_cur[a].doc && c.p < m_cur[a].p)) a = j;
-    }
-    return a;
+    int a = 0;
+    for (int j = 1; j < m_n; ++j)
+        if (m_key[j] < m_key[a]) a = j;
+    return m_n > 0 && m_key[a] != kDone ? a : -1;
 }
 
 int IndexProcess::othersInDocument(int a) const {
     int c = 0;
-    const uint32_t doc = m_cur[a].doc;
-    for (int j = 0; j < m_n; ++j)
-        if (j != a && !m_cur[j].done && m_cur[j].doc == doc) ++c;
+    const uint64_t doc = m_cur[a].doc;
+    for (int j = 0; j < m_n; ++j) c += j != a && (m_key[j] >> 16) == doc;
     return c;
 }
 
+// Others in a's document at most the window after a's position (a is the smallest term, so no
+// other term stands before it).
 int IndexProcess::othersInWindow(int a) const {
     int c = 0;
-    const Cursor& ca = m_cur[a];
-    for (int j = 0; j < m_n; ++j) {
-        const Cursor& cj = m_cur[j];
-        if (j == a || cj.done || cj.doc != ca.doc) continue;
-        const int diff = int(cj.p) - int(ca.p);
-        if (diff <= m_window && diff >= -m_window) ++c;
-    }
-    return c;
-}
-
-bool IndexProcess::allDone() const {
+    const uint64_t key = m_key[a];
     for (int j = 0; j < m_n; ++j)
-        if (!m_cur[j].done) return false;
-    return true;
+        c += j != a && ((m_key[j] ^ key) >> 16) == 0 && m_key[j] - key <= uint64_t(m_window);
+    return c;
 }
 
 void IndexProcess::run() {
@@ -114,14 +101,21 @@ void IndexProcess::run() {
             continue;
         }
         // Walk its occurrences in order while the document can still reach best.
-        while (!allDone()) {
-            const int s = smallest();
+        for (int s; (s = smallest()) >= 0;) {
             const int c = 1 + othersInWindow(s);
             if (c > m_best) {
                 m_best = c;
                 m_results.clear();
+                m_resultCount = 0;
             }
-            if (c == m_best) m_results.push_back(int32_t(m_cur[s].doc));
+            if (c == m_best) {
+                const int32_t doc = int32_t(m_cur[s].doc);
+                if (!m_results.empty() && m_results.back().document == doc)
+                    ++m_results.back().count;
+                else
+                    m_results.push_back({doc, 1});
+                ++m_resultCount;
+            }
             nextPosition(s);
             if (1 + othersInDocument(s) < m_best) break;
         }

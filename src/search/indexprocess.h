@@ -1,8 +1,10 @@
 // The cluster search of a query: walks the posting lists of all terms in parallel in (document,
 // position) order and collects, for every occurrence whose proximity window holds the largest
-// number of terms seen so far ("best"), the occurrence's document number.
+// number of terms seen so far ("best"), the occurrence's document number. The collected numbers
+// ascend, so they are kept as runs: a document with the number of its clusters.
 #pragma once
 
+#include "search/indexrange.h"
 #include "search/proximity.h"
 
 #include <array>
@@ -28,34 +30,39 @@ public:
 
     int termCount() const { return m_n; }
     int best() const { return m_best; }
-    const std::vector<int32_t>& results() const { return m_results; }
+    // The clusters found, as runs of one document; resultCount() clusters in all.
+    const std::vector<DocumentGroup>& results() const { return m_results; }
+    size_t resultCount() const { return m_resultCount; }
     // Terms whose postings block in the index was damaged (they count as not in the index).
     int damagedTerms() const { return m_damaged; }
 
 private:
     struct Cursor {
-        const char* rec = nullptr;    // current record
-        const char* pos = nullptr;    // current position inside it
+        const char* pos = nullptr;    // current position inside the current record
         const char* recEnd = nullptr; // end of the current record
         const char* end = nullptr;    // end of the list
-        uint32_t doc = 0;
-        uint32_t p = 0;
-        bool done = true;
+        uint32_t doc = 0;             // current document; kept when the term is done
     };
+    // A term's (document, position) as one number, so the term order is a comparison of keys;
+    // kDone for a done term, which matches no document.
+    static constexpr uint64_t kDone = ~uint64_t(0);
+    static uint64_t keyOf(uint32_t doc, uint16_t pos) { return (uint64_t(doc) << 16) | pos; }
 
     void start(int j);
     void nextDocument(int j);
     void nextPosition(int j);
+    void enterRecord(int j, const char* rec);
     int smallest() const;
     int othersInDocument(int a) const;
     int othersInWindow(int a) const;
-    bool allDone() const;
 
     int m_n;
     int m_best;
     int m_window;
     int m_damaged = 0;
-    std::vector<int32_t> m_results;
+    std::vector<DocumentGroup> m_results;
+    size_t m_resultCount = 0;
     std::array<std::string, kMaxQueryTerms> m_lists;
     std::array<Cursor, kMaxQueryTerms> m_cur;
+    std::array<uint64_t, kMaxQueryTerms> m_key;
 };

@@ -16,7 +16,8 @@ public:
     static constexpr size_t kMaxDocuments = 200;
     static constexpr int32_t kCutDivisor = 20;
 
-    IndexRange(const int32_t* results, size_t count) : m_source(results), m_sourceCount(count) {}
+    // results: the cluster search's runs of equal document numbers.
+    IndexRange(const DocumentGroup* results, size_t count) : m_source(results), m_sourceCount(count) {}
 
     // Each run of equal document numbers in the results becomes one group.
     void group();
@@ -28,7 +29,7 @@ public:
     const std::vector<DocumentGroup>& groups() const { return m_groups; }
 
 private:
-    const int32_t* m_source;
+    const DocumentGroup* m_source;
     size_t m_sourceCount;
     std::vector<DocumentGroup> m_groups;
 };

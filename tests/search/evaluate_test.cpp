@@ -29,7 +29,10 @@ Evaluation evaluate(const Lists& terms) {
         process.setList(j, std::move(list));
     }
     std::vector<int32_t> documents = rankDocuments(process);
-    return {process.best(), process.results(), documents};
+    std::vector<int32_t> results; // one document number per cluster
+    for (const DocumentGroup& g : process.results()) results.insert(results.end(), size_t(g.count), g.document);
+    EXPECT_EQ(results.size(), process.resultCount());
+    return {process.best(), results, documents};
 }
 
 std::vector<int32_t> docs(std::initializer_list<int32_t> d) { return d; }
