@@ -102,8 +102,14 @@ std::optional<ResolvedPage> BookContents::nextPage(int current) const {
 std::string BookContents::EntryPath(int index) const {
     std::string path;
     if (!validEntry(index)) return path;
+    // Collected from the entry up, joined from the top down: linear however deep the tree.
+    std::vector<const std::string*> chain;
     for (int at = index; entries[at].parent >= 0; at = entries[at].parent)
-        path = path.empty() ? entries[at].caption : entries[at].caption + "/" + path;
+        chain.push_back(&entries[at].caption);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty()) path += '/';
+        path += **it;
+    }
     return path;
 }
 
