@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -13,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Bumped whenever the table layout or the way tables are built changes.
-constexpr uint32_t kFormatVersion = 3;
+constexpr uint32_t kFormatVersion = 4;
 constexpr char kMagic[8] = {'E', 'B', 'M', 'O', 'R', 'P', 'H', '\x1A'};
 constexpr uint32_t kByteOrder = 0x01020304;
 
@@ -52,60 +55,49 @@ bool readWhole(const std::string& path, std::string& bytes) {
     return true;
 }
 
-// Every array of the table, in file order.
-template <class F> void forEachArray(MorphTable& t, F&& f) {
-    f(t.formArena);
-    f(t.formStart);
-    f(t.yoForm);
-    f(t.yoText);
-    f(t.formLemmaStart);
-    f(t.formLemmas);
-    f(t.textArena);
-    f(t.lemmaText);
-    f(t.lemmaNumber);
-    f(t.lemmaFormStart);
-    f(t.lemmaForms);
-    f(t.byNumber);
-    f(t.hashSlots);
-}
+size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
 
 // File layout: magic, byte-order mark, format version, key length and key, then each array of
-// forEachArray as its byte length (8 bytes) and its bytes, then a check value over the arrays.
-std::string serialize(MorphTable& t, const std::string& key) {
+// forEachMorphArray as its byte length (8 bytes) and its bytes, then a check value over the
+// arrays. The key and every array are padded with zeros to a multiple of 8 bytes, so that each
+// array of a mapped file is aligned for its element type.
+std::string serialize(const MorphTable& t, const std::string& key) {
     std::string out;
     auto put = [&](const void* p, size_t n) { out.append(static_cast<const char*>(p), n); };
+    auto pad = [&] { out.resize(align8(out.size()), '\0'); };
     put(kMagic, 8);
     put(&kByteOrder, 4);
     put(&kFormatVersion, 4);
     const uint32_t keyLen = uint32_t(key.size());
     put(&keyLen, 4);
     out += key;
+    pad();
     uint64_t check = 0;
-    forEachArray(t, [&](auto& v) {
+    forEachMorphArray(t, [&](const auto& v) {
         const uint64_t bytes = v.size() * sizeof(v[0]);
         put(&bytes, 8);
         put(v.data(), bytes);
+        pad();
         check = hash64(v.data(), bytes, check ^ bytes);
     });
     put(&check, 8);
     return out;
 }
 
-// Reads the tables back straight into their arrays; false when anything about the file is off.
-bool deserialize(const std::string& path, const std::string& key, MorphTable& t) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    struct Closer {
-        std::FILE* f;
-        ~Closer() { std::fclose(f); }
-    } closer{f};
-    if (std::fseek(f, 0, SEEK_END) != 0) return false;
-    const long end = std::ftell(f);
-    if (end < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
-    uint64_t left = uint64_t(end);
-    auto take = [&](void* p, uint64_t n) {
-        if (n > left || std::fread(p, 1, size_t(n), f) != n) return false;
-        left -= n;
+// The views of the tables in a file image at base (8-byte aligned, size bytes, kept alive by
+// owner); false when anything about the image is off.
+bool parse(const char* base, size_t size, std::shared_ptr<const void> owner, const std::string& key,
+           MorphTable& t) {
+    size_t pos = 0;
+    auto take = [&](void* p, size_t n) {
+        if (size - pos < n) return false;
+        std::memcpy(p, base + pos, n);
+        pos += n;
+        return true;
+    };
+    auto skipPadding = [&] {
+        if (align8(pos) > size) return false;
+        pos = align8(pos);
         return true;
     };
     char magic[8];
@@ -113,23 +105,60 @@ bool deserialize(const std::string& path, const std::string& key, MorphTable& t)
     if (!take(magic, 8) || std::memcmp(magic, kMagic, 8) != 0) return false;
     if (!take(&order, 4) || order != kByteOrder) return false;
     if (!take(&version, 4) || version != kFormatVersion) return false;
-    if (!take(&keyLen, 4) || keyLen != key.size()) return false;
-    std::string fileKey(keyLen, '\0');
-    if (!take(fileKey.data(), keyLen) || fileKey != key) return false;
-    bool ok = true;
+    if (!take(&keyLen, 4) || keyLen != key.size() || size - pos < keyLen ||
+        std::memcmp(base + pos, key.data(), keyLen) != 0)
+        return false;
+    pos += keyLen;
+    bool ok = skipPadding();
     uint64_t check = 0;
-    forEachArray(t, [&](auto& v) {
+    forEachMorphArray(t, [&](auto& view) {
+        using View = std::remove_reference_t<decltype(view)>;
+        using Element = std::remove_cv_t<typename View::value_type>;
         uint64_t bytes;
-        if (!ok || !take(&bytes, 8) || bytes % sizeof(v[0]) != 0 || bytes > left) {
+        if (!ok || !take(&bytes, 8) || bytes % sizeof(Element) != 0 || bytes > size - pos) {
             ok = false;
             return;
         }
-        v.resize(size_t(bytes / sizeof(v[0])));
-        ok = take(v.data(), bytes);
-        if (ok) check = hash64(v.data(), bytes, check ^ bytes);
+        view = View(reinterpret_cast<const Element*>(base + pos), size_t(bytes / sizeof(Element)));
+        check = hash64(base + pos, size_t(bytes), check ^ bytes);
+        pos += size_t(bytes);
+        ok = skipPadding();
     });
     uint64_t stored;
-    return ok && take(&stored, 8) && left == 0 && stored == check && t.validate().empty();
+    if (!ok || !take(&stored, 8) || pos != size || stored != check) return false;
+    t.storage = std::move(owner);
+    return t.validate().empty();
+}
+
+// Maps the cache file (read-only, private: the writer only ever replaces the file by renaming,
+// so a mapping never sees it change), or reads it into memory where it cannot be mapped.
+bool readCache(const std::string& path, const std::string& key, MorphTable& t) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || st.st_size < 32) {
+        ::close(fd);
+        return false;
+    }
+    const size_t size = size_t(st.st_size);
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p != MAP_FAILED) {
+        ::close(fd);
+        std::shared_ptr<const void> owner(p, [size](const void* q) {
+            ::munmap(const_cast<void*>(q), size);
+        });
+        return parse(static_cast<const char*>(p), size, std::move(owner), key, t);
+    }
+    std::shared_ptr<uint64_t[]> buffer(new uint64_t[size / 8 + 1]);
+    char* dst = reinterpret_cast<char*>(buffer.get());
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, dst + got, size - got);
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    ::close(fd);
+    return got == size && parse(dst, size, std::shared_ptr<const void>(buffer, dst), key, t);
 }
 
 bool writeAtomic(const std::string& path, const std::string& bytes) {
@@ -214,7 +243,9 @@ std::string loadMorphTableCached(const MorphSources& src, const std::string& cac
     if (!path.empty()) {
         std::error_code ec;
         existed = fs::exists(path, ec);
-        if (existed && deserialize(path, key, out)) {
+        MorphTable read;
+        if (existed && readCache(path, key, read)) {
+            out = std::move(read);
             if (outcome) *outcome = MorphCacheOutcome::Read;
             return {};
         }

@@ -1,5 +1,5 @@
-// The morphology tables in a binary cache file, so that a process loads them in a fraction of
-// the time building them from the dictionary takes. The file is named after a key made of the
+// The morphology tables in a binary cache file that a process maps instead of building them
+// from the dictionary (a hundredth of the time; the pages are shared between processes). The file is named after a key made of the
 // sources (the dictionary files' sizes and modification times, the supplement's and override
 // table's contents) and the format version; it is written atomically and rebuilt when it is
 // missing, damaged or of another key.
@@ -17,7 +17,7 @@ std::string morphCacheKey(const MorphSources& src);
 
 enum class MorphCacheOutcome { Read, Built, Rebuilt };
 
-// Loads the tables from the cache file in cacheFolder when it is sound and of the sources' key;
+// Maps the tables from the cache file in cacheFolder when it is sound and of the sources' key;
 // otherwise builds them from the sources and writes the cache file (when the folder can be
 // written; a cache that cannot be written only costs time). Returns an empty string on success,
 // otherwise why the tables cannot be had.

@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -25,6 +26,25 @@ uint32_t MorphTable::find(std::string_view key) const {
     }
 }
 
+MorphTable MorphTable::of(std::shared_ptr<const MorphArrays> a) {
+    MorphTable t;
+    t.formArena = a->formArena;
+    t.formStart = a->formStart;
+    t.yoForm = a->yoForm;
+    t.yoText = a->yoText;
+    t.formLemmaStart = a->formLemmaStart;
+    t.formLemmas = a->formLemmas;
+    t.textArena = a->textArena;
+    t.lemmaText = a->lemmaText;
+    t.lemmaNumber = a->lemmaNumber;
+    t.lemmaFormStart = a->lemmaFormStart;
+    t.lemmaForms = a->lemmaForms;
+    t.byNumber = a->byNumber;
+    t.hashSlots = a->hashSlots;
+    t.storage = std::move(a);
+    return t;
+}
+
 std::span<const uint32_t> MorphTable::yoSpellings(uint32_t form) const {
     const auto range = std::equal_range(yoForm.begin(), yoForm.end(), form);
     return std::span<const uint32_t>(yoText).subspan(size_t(range.first - yoForm.begin()),
@@ -42,7 +62,7 @@ std::span<const uint32_t> MorphTable::lemmasNumbered(int32_t number) const {
 
 namespace {
 
-std::string checkCsr(const MorphArray<uint32_t>& start, size_t count, size_t targetSize,
+std::string checkCsr(std::span<const uint32_t> start, size_t count, size_t targetSize,
                      const char* what) {
     if (start.size() != count + 1 || start.front() != 0 || start.back() != targetSize)
         return std::string(what) + ": bad index size";
@@ -175,9 +195,8 @@ class Builder {
 public:
     // The tables are sized from the dictionary's size (about one form per two bytes of it), so
     // that they rarely grow while it is read.
-    Builder(const AffixSet& aff, MorphTable& out, size_t dicBytes)
+    Builder(const AffixSet& aff, MorphArrays& out, size_t dicBytes)
         : m_aff(aff), m_out(out), m_forms(dicBytes / 2), m_lemmas(dicBytes / 16) {
-        m_out = MorphTable();
         m_out.textArena.push_back('\0'); // offset 0 is the empty text
     }
 
@@ -250,7 +269,7 @@ public:
     void markEntries() { m_entryLemmas = m_lemmas.size(); }
 
     std::string finish(const LemmaNumbers& numbers) {
-        MorphTable& t = m_out;
+        MorphArrays& t = m_out;
         const size_t forms = m_forms.size(), lemmas = m_lemmas.size();
         if (forms == 0) return "the dictionary has no words";
 
@@ -301,7 +320,9 @@ public:
         });
 
         std::sort(m_yo.begin(), m_yo.end(), [&](const auto& a, const auto& b) {
-            return a.first != b.first ? a.first < b.first : t.text(a.second) < t.text(b.second);
+            return a.first != b.first ? a.first < b.first
+                                      : std::strcmp(t.textArena.c_str() + a.second,
+                                                    t.textArena.c_str() + b.second) < 0;
         });
         for (const auto& [form, text] : m_yo) {
             t.yoForm.push_back(form);
@@ -315,11 +336,13 @@ public:
         while (n * 3 < forms * 4) n *= 2;
         t.hashSlots.assign(n, 0);
         for (uint32_t f = 0; f < forms; ++f) {
-            size_t i = morphKeyHash(t.formKey(f)) & (n - 1);
+            const std::string_view key =
+                std::string_view(t.formArena).substr(t.formStart[f], t.formStart[f + 1] - t.formStart[f]);
+            size_t i = morphKeyHash(key) & (n - 1);
             while (t.hashSlots[i] != 0) i = (i + 1) & (n - 1);
             t.hashSlots[i] = f + 1;
         }
-        return t.validate();
+        return {};
     }
 
 private:
@@ -331,7 +354,7 @@ private:
     }
 
     const AffixSet& m_aff;
-    MorphTable& m_out;
+    MorphArrays& m_out;
     Interner m_forms;
     Interner m_lemmas;
     std::vector<Candidate> m_cands;
@@ -345,6 +368,16 @@ private:
 
 std::string buildMorphTable(const AffixSet& aff, std::string_view dic, const Supplement& supplement,
                             const LemmaNumbers& numbers, MorphTable& out) {
+    auto arrays = std::make_shared<MorphArrays>();
+    if (std::string e = buildMorphArrays(aff, dic, supplement, numbers, *arrays); !e.empty())
+        return e;
+    out = MorphTable::of(std::move(arrays));
+    return out.validate();
+}
+
+std::string buildMorphArrays(const AffixSet& aff, std::string_view dic, const Supplement& supplement,
+                             const LemmaNumbers& numbers, MorphArrays& out) {
+    out = MorphArrays();
     Builder b(aff, out, dic.size());
     // Supplement entries come first so that their spellings are the ones shown.
     for (const SupplementEntry& e : supplement.entries) b.addEntry(e.word, e.flags);

@@ -6,8 +6,8 @@
 // All texts are Windows-1251 upper case. Form keys have Ё folded to Е; the spellings with Ё that
 // the sources use for a form are kept as its variants, so morphBuildForm can give them all.
 //
-// The table is a handful of flat arrays so that it can be written to and read from a cache file
-// as it is.
+// The table is a handful of flat arrays so that a cache file can hold them as they are and a
+// process can map that file instead of building them.
 #pragma once
 
 #include "platform/morph_affix.h"
@@ -21,8 +21,7 @@
 #include <string_view>
 #include <vector>
 
-// A vector whose resize leaves new elements uninitialised: the cache reader fills them at once,
-// and zeroing tens of megabytes first would add a third to the load time.
+// A vector whose resize leaves new elements uninitialised: the builder fills them at once.
 template <class T> struct NoInitAllocator : std::allocator<T> {
     template <class U> struct rebind {
         using other = NoInitAllocator<U>;
@@ -36,30 +35,66 @@ template <class T> struct NoInitAllocator : std::allocator<T> {
 };
 template <class T> using MorphArray = std::vector<T, NoInitAllocator<T>>;
 
+// The arrays of the tables as the builder makes them; MorphTable below describes each.
+struct MorphArrays {
+    std::string formArena;
+    MorphArray<uint32_t> formStart, yoForm, yoText, formLemmaStart, formLemmas;
+    std::string textArena;
+    MorphArray<uint32_t> lemmaText;
+    MorphArray<int32_t> lemmaNumber;
+    MorphArray<uint32_t> lemmaFormStart, lemmaForms, byNumber, hashSlots;
+};
+
+// Calls f(array) for every array of a MorphArrays or a MorphTable, always in this order (the
+// order of the cache file).
+template <class A, class F> void forEachMorphArray(A& a, F&& f) {
+    f(a.formArena);
+    f(a.formStart);
+    f(a.yoForm);
+    f(a.yoText);
+    f(a.formLemmaStart);
+    f(a.formLemmas);
+    f(a.textArena);
+    f(a.lemmaText);
+    f(a.lemmaNumber);
+    f(a.lemmaFormStart);
+    f(a.lemmaForms);
+    f(a.byNumber);
+    f(a.hashSlots);
+}
+
+// Read-only views of the arrays, wherever they live: in a MorphArrays the builder made, or in a
+// cache file mapped into memory. storage keeps that place alive as long as any copy of the
+// table.
 struct MorphTable {
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
     // Forms: keys are stored back to back in formArena; key i is
     // formArena[formStart[i] .. formStart[i+1]).
-    std::string formArena;
-    MorphArray<uint32_t> formStart;      // formCount + 1 entries
+    std::string_view formArena;
+    std::span<const uint32_t> formStart;      // formCount + 1 entries
     // Spellings with Ё, few: the form ids ascending, and parallel to them the offsets of the
     // spellings in textArena (by bytes within one form).
-    MorphArray<uint32_t> yoForm;
-    MorphArray<uint32_t> yoText;
-    MorphArray<uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
-    MorphArray<uint32_t> formLemmas;     // lemma ids, the first lemma first
+    std::span<const uint32_t> yoForm;
+    std::span<const uint32_t> yoText;
+    std::span<const uint32_t> formLemmaStart; // formCount + 1 entries, into formLemmas
+    std::span<const uint32_t> formLemmas;     // lemma ids, the first lemma first
 
     // Lemmas: display text (NUL-terminated in textArena) and number.
-    std::string textArena;
-    MorphArray<uint32_t> lemmaText;
-    MorphArray<int32_t> lemmaNumber;
-    MorphArray<uint32_t> lemmaFormStart; // lemmaCount + 1 entries, into lemmaForms
-    MorphArray<uint32_t> lemmaForms;     // form ids whose first lemma is this one, by key bytes
-    MorphArray<uint32_t> byNumber;       // lemma ids ordered by (number, id)
+    std::string_view textArena;
+    std::span<const uint32_t> lemmaText;
+    std::span<const int32_t> lemmaNumber;
+    std::span<const uint32_t> lemmaFormStart; // lemmaCount + 1 entries, into lemmaForms
+    std::span<const uint32_t> lemmaForms;     // form ids whose first lemma is this one, by key
+    std::span<const uint32_t> byNumber;       // lemma ids ordered by (number, id)
 
     // Open addressing over form keys: slot value = form id + 1, 0 = empty. Size is a power of 2.
-    MorphArray<uint32_t> hashSlots;
+    std::span<const uint32_t> hashSlots;
+
+    std::shared_ptr<const void> storage;
+
+    // The views of arrays the table then shares.
+    static MorphTable of(std::shared_ptr<const MorphArrays> arrays);
 
     size_t formCount() const { return formStart.empty() ? 0 : formStart.size() - 1; }
     size_t lemmaCount() const { return lemmaText.size(); }
@@ -68,7 +103,8 @@ struct MorphTable {
         return std::string_view(formArena).substr(formStart[form],
                                                   formStart[form + 1] - formStart[form]);
     }
-    std::string_view text(uint32_t offset) const { return textArena.c_str() + offset; }
+    // Offsets are checked by validate(); the arena ends with a NUL.
+    std::string_view text(uint32_t offset) const { return textArena.data() + offset; }
     std::string_view lemmaDisplay(uint32_t lemma) const { return text(lemmaText[lemma]); }
 
     // The form id of a key (upper case, Ё folded), or kNone.
@@ -95,5 +131,10 @@ struct MorphTable {
 std::string buildMorphTable(const AffixSet& aff, std::string_view dicUtf8,
                             const Supplement& supplement, const LemmaNumbers& numbers,
                             MorphTable& out);
+
+// The same, into arrays of one's own (the tests damage them).
+std::string buildMorphArrays(const AffixSet& aff, std::string_view dicUtf8,
+                             const Supplement& supplement, const LemmaNumbers& numbers,
+                             MorphArrays& out);
 
 uint32_t morphKeyHash(std::string_view key);

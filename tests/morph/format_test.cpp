@@ -319,28 +319,32 @@ TEST(MorphTable, FormsFollowTheNumberEvenWhenTwoLemmasShareIt) {
 }
 
 TEST(MorphTable, ValidateCatchesDamage) {
-    const Fixture f("3\nкот\nкит/N\nёж\n", "");
-    ASSERT_EQ(f.error, "");
+    const AffixSet aff = parsed(kAff);
+    const Supplement none;
+    const LemmaNumbers hashes;
+    MorphArrays good;
+    ASSERT_EQ(buildMorphArrays(aff, "3\nкот\nкит/N\nёж\n", none, hashes, good), "");
+    EXPECT_EQ(MorphTable::of(std::make_shared<MorphArrays>(good)).validate(), "");
     const struct {
         const char* what;
-        void (*damage)(MorphTable&);
+        void (*damage)(MorphArrays&);
     } cases[] = {
-        {"form offset", [](MorphTable& t) { t.formStart[1] = 1000; }},
-        {"spelling offset", [](MorphTable& t) { t.yoText[0] = 1000; }},
-        {"spelling form", [](MorphTable& t) { t.yoForm[0] = 1000; }},
-        {"spelling count", [](MorphTable& t) { t.yoForm.push_back(0); }},
-        {"lemma id", [](MorphTable& t) { t.formLemmas[0] = 1000; }},
-        {"form id", [](MorphTable& t) { t.lemmaForms[0] = 1000; }},
-        {"number", [](MorphTable& t) { t.lemmaNumber[0] = 0; }},
-        {"text", [](MorphTable& t) { t.textArena.back() = 'x'; }},
-        {"slots", [](MorphTable& t) { t.hashSlots.pop_back(); }},
-        {"slot value", [](MorphTable& t) { t.hashSlots[0] = 1000; }},
-        {"slots full", [](MorphTable& t) { std::fill(t.hashSlots.begin(), t.hashSlots.end(), 1); }},
-        {"order", [](MorphTable& t) { std::reverse(t.byNumber.begin(), t.byNumber.end()); }},
+        {"form offset", [](MorphArrays& t) { t.formStart[1] = 1000; }},
+        {"spelling offset", [](MorphArrays& t) { t.yoText[0] = 1000; }},
+        {"spelling form", [](MorphArrays& t) { t.yoForm[0] = 1000; }},
+        {"spelling count", [](MorphArrays& t) { t.yoForm.push_back(0); }},
+        {"lemma id", [](MorphArrays& t) { t.formLemmas[0] = 1000; }},
+        {"form id", [](MorphArrays& t) { t.lemmaForms[0] = 1000; }},
+        {"number", [](MorphArrays& t) { t.lemmaNumber[0] = 0; }},
+        {"text", [](MorphArrays& t) { t.textArena.back() = 'x'; }},
+        {"slots", [](MorphArrays& t) { t.hashSlots.pop_back(); }},
+        {"slot value", [](MorphArrays& t) { t.hashSlots[0] = 1000; }},
+        {"slots full", [](MorphArrays& t) { std::fill(t.hashSlots.begin(), t.hashSlots.end(), 1); }},
+        {"order", [](MorphArrays& t) { std::reverse(t.byNumber.begin(), t.byNumber.end()); }},
     };
     for (const auto& c : cases) {
-        MorphTable t = f.t;
-        c.damage(t);
-        EXPECT_NE(t.validate(), "") << c.what;
+        auto damaged = std::make_shared<MorphArrays>(good);
+        c.damage(*damaged);
+        EXPECT_NE(MorphTable::of(damaged).validate(), "") << c.what;
     }
 }
