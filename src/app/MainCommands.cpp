@@ -165,7 +165,6 @@ void TForm1::buildLayout() {
     Viewer = new BookViewer;
     Viewer->setObjectName(QStringLiteral("Viewer"));
     Panel8 = framedPanel(Panel7, Viewer, TextEdges, "Panel8");
-    Panel8->installEventFilter(this); // the backdrop follows the panel's size
     p7->addWidget(CaptView);
     p7->addWidget(Panel8, 1);
 

@@ -9,6 +9,8 @@
 #include "support/messagehook.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QTreeWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QSplitter>
@@ -159,4 +161,20 @@ TEST(Commands, HelpWithoutItsFileSaysSo) {
     form->MenuHelpContents->trigger();
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_NE(rec.messages[0].text.find("book.hlp"), std::string::npos);
+}
+
+TEST(Commands, CaptionStripsFollowTheFocus) {
+    TempDir dir;
+    installCopy(sampleBook(), dir, "t_focus");
+    auto form = startIn(dir);
+    form->activateWindow();
+    form->Katalog->setFocus();
+    settle();
+    ASSERT_TRUE(form->Katalog->hasFocus());
+    EXPECT_TRUE(form->CaptTree->font().bold());
+    EXPECT_FALSE(form->CaptView->font().bold());
+    form->Viewer->setFocus();
+    settle();
+    EXPECT_FALSE(form->CaptTree->font().bold());
+    EXPECT_TRUE(form->CaptView->font().bold());
 }

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -71,6 +72,21 @@ TEST_F(SampleBook, DoubleClickAndEnterOpenEntries) {
     EXPECT_EQ(caption(), "Предисловие");
     EXPECT_NE(viewerText(*form).find("Астрономия"), std::string::npos);
     EXPECT_EQ(form->Book.history.count(), 3); // the redirect showed the page already on screen
+}
+
+TEST(OpeningAnEntry, MovesThreeLinesIntoThePage) {
+    // Entry 1's page made long enough to scroll: it runs to the end of the store.
+    TempDir dir;
+    installCopy(sampleBook(), dir, "t_down");
+    const std::string store = dir.read("book/1.htm");
+    dir.write("book/base/offset1.txt", "0\r\n1\r\n" + std::to_string(store.size()) + "\r\n");
+    MessageRecorder rec;
+    auto form = startIn(dir);
+    form->KatalogFill->select(1);
+    form->KatalogDblClick();
+    ASSERT_EQ(form->Book.currentEntry, 1);
+    ASSERT_GT(form->Viewer->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(form->Viewer->scrollPosition(), 0);
 }
 
 TEST_F(SampleBook, ContinuationWalksOverRedirects) {
