@@ -181,7 +181,7 @@ void TForm1::applyCommandSwitches() {
 }
 
 void TForm1::Timer1Timer() {
-    if (BookUnavailable) close();
+    if (BookUnavailable && isVisible()) close();
 }
 
 void TForm1::updateCaptionFocus() {
