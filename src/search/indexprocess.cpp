@@ -116,8 +116,12 @@ void IndexProcess::run() {
                     m_results.push_back({doc, 1});
                 ++m_resultCount;
             }
+            // The count is taken only when s changes document: an occurrence in a document with
+            // fewer than best terms cannot reach best and changes nothing, so walking the rest of
+            // such a document instead of skipping it gives the same results.
+            const uint32_t doc = m_cur[s].doc;
             nextPosition(s);
-            if (1 + othersInDocument(s) < m_best) break;
+            if (m_cur[s].doc != doc && 1 + othersInDocument(s) < m_best) break;
         }
     }
 }
