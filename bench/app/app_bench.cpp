@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kEntries = 20000;
-constexpr int kBigEvery = 400;           // every 400th page is a large one
+constexpr int kBigEvery = 400; // every 400th page is a large one
 // Source bytes are UTF-8 (two bytes a Cyrillic letter); the store holds Windows-1251, about 53%
 // of them: large pages of about 100 KB and a store of about 50 MB.
 constexpr std::size_t kBigPage = 190000; // source bytes of a large page
@@ -62,9 +62,9 @@ long peakRssKb() {
 
 // About n bytes of Russian text from a small vocabulary, in paragraphs, with a colour marker.
 std::string text(std::size_t n, int seed) {
-    static const char* const words[] = {"звезда", "небо",   "планета",   "орбита",
+    static const char* const words[] = {"звезда", "небо",     "планета",   "орбита",
                                         "свет",   "телескоп", "созвездие", "галактика",
-                                        "комета", "луна",   "солнце",    "время"};
+                                        "комета", "луна",     "солнце",    "время"};
     std::string out = "<p><font color=\"$$$1\">" + std::to_string(seed) + "</font> ";
     unsigned x = unsigned(seed) * 2654435761u + 1;
     while (out.size() < n) {
@@ -121,14 +121,16 @@ void writeKey(const fs::path& book, const std::string& regKey) {
     r.WriteString("UserPath", readerPath((book / "user").string(), true));
 }
 
-void onScreen(TForm1& form) { form.Viewer->viewport()->grab(); } // layout and paint now
+void onScreen(TForm1& form) {
+    form.Viewer->viewport()->grab();
+} // layout and paint now
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path root = argc > 1 ? fs::path(argv[1])
-                                   : fs::temp_directory_path() /
-                                         ("app-bench-" + std::to_string(getpid()));
+    const fs::path root =
+        argc > 1 ? fs::path(argv[1])
+                 : fs::temp_directory_path() / ("app-bench-" + std::to_string(getpid()));
     fs::create_directories(root / "env");
     for (const char* v : {"EBOOK_REGISTRY_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
         setenv(v, (root / "env").c_str(), 1);
@@ -204,16 +206,19 @@ int main(int argc, char** argv) {
     {
         // Where the time of one large page goes.
         const ResolvedPage& p = big[0];
-        const double assembleMs = medianMs(11, [&] {
-            form->Book.ShowPage(p.start, p.end, "", false, 0, {}, form->Colours);
-        });
-        const double loadMs = medianMs(11, [&] { form->Viewer->loadFile(form->UserPath() + "tmp.htm"); });
-        const double paintMs = medianMs(11, [&] {
-            form->Viewer->loadFile(form->UserPath() + "tmp.htm");
-            onScreen(*form);
-        }) - loadMs;
+        const double assembleMs = medianMs(
+            11, [&] { form->Book.ShowPage(p.start, p.end, "", false, 0, {}, form->Colours); });
+        const double loadMs =
+            medianMs(11, [&] { form->Viewer->loadFile(form->UserPath() + "tmp.htm"); });
+        const double paintMs = medianMs(11,
+                                        [&] {
+                                            form->Viewer->loadFile(form->UserPath() + "tmp.htm");
+                                            onScreen(*form);
+                                        }) -
+                               loadMs;
         std::printf("  of which assemble + write tmp.htm %.1f ms, viewer load %.1f ms, "
-                    "first paint %.1f ms\n", assembleMs, loadMs, paintMs);
+                    "first paint %.1f ms\n",
+                    assembleMs, loadMs, paintMs);
     }
     const double backMs = medianMs(10, [&] {
         form->N41Click();

@@ -22,7 +22,9 @@ BookDescription readBookDescription(const std::string& ebookIni) {
     return d;
 }
 
-std::string bookKeyPath(const std::string& regKey) { return "SOFTWARE\\talmaran\\" + regKey; }
+std::string bookKeyPath(const std::string& regKey) {
+    return "SOFTWARE\\talmaran\\" + regKey;
+}
 
 BookPathsStatus readBookPaths(const std::string& regKey, BookPaths& paths) {
     TRegistry reg(HKEY_LOCAL_MACHINE);

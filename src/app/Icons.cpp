@@ -23,7 +23,6 @@ std::array<QIcon, 7> treeImages() {
     auto pic = [](const char* name) {
         return QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name)));
     };
-    return {pic("tree-folder"),      pic("tree-page"), pic("tree-folder-open"),
-            pic("tree-book-open"),   pic("tree-book"), pic("tree-page"),
-            pic("tree-page")};
+    return {pic("tree-folder"), pic("tree-page"), pic("tree-folder-open"), pic("tree-book-open"),
+            pic("tree-book"),   pic("tree-page"), pic("tree-page")};
 }

@@ -119,9 +119,8 @@ void TForm1::OpenBook(std::string folder) {
         applyCommandSwitches();
         return;
     }
-    CaptView->setText(toQString(Book.contents().validEntry(0)
-                                    ? Book.contents().entries[0].caption
-                                    : std::string()));
+    CaptView->setText(toQString(Book.contents().validEntry(0) ? Book.contents().entries[0].caption
+                                                              : std::string()));
     Book.currentEntry = 0;
     const ResolvedPage first = Book.firstPage();
     ShowPage(first.start, first.end, "", true);
@@ -190,7 +189,8 @@ void TForm1::updateCaptionFocus() {
     const bool treeActive = focus && (focus == Katalog || Katalog->isAncestorOf(focus));
     auto paint = [](QLabel* label, bool active) {
         QPalette pal = label->palette();
-        pal.setColor(QPalette::Window, active ? QColor(0x0a, 0x24, 0x6a) : QColor(0x80, 0x80, 0x80));
+        pal.setColor(QPalette::Window,
+                     active ? QColor(0x0a, 0x24, 0x6a) : QColor(0x80, 0x80, 0x80));
         pal.setColor(QPalette::WindowText, active ? Qt::white : QColor(0xd4, 0xd0, 0xc8));
         label->setPalette(pal);
         QFont f = label->font();

@@ -73,7 +73,7 @@ struct EdgeFrame {
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // Creates the window and opens the book of the working folder (the current folder's "book"
     // sub-folder when there is one).
     explicit TForm1(QWidget* parent = nullptr);
@@ -84,8 +84,8 @@ public:
     std::string RegKey;
     std::string EbookIni; // the file the medium watch looks at
     bool BookUnavailable = false;
-    std::string HelpFile;       // "book.hlp" of the working folder
-    bool ShowExResult = false;  // the search dialogs' show-annotation setting
+    std::string HelpFile;      // "book.hlp" of the working folder
+    bool ShowExResult = false; // the search dialogs' show-annotation setting
     // The paths, contents, page store, current entry and page name, and the reading history.
     ReadingBook Book;
     const std::string& BasePath() const { return Book.paths().BasePath; }
@@ -101,11 +101,11 @@ public:
     void ShowPageFile(const std::string& name, const std::string& anchor, bool record,
                       const HighlightInputs& hits = {});
     void KatalogDblClick();
-    void N45Click();             // expand all
-    void N46Click();             // collapse all
-    void N41Click();             // Back
-    void N40Click();             // Forward
-    void ViewerHistoryChange();  // Back/Forward enabling
+    void N45Click();            // expand all
+    void N46Click();            // collapse all
+    void N41Click();            // Back
+    void N40Click();            // Forward
+    void ViewerHistoryChange(); // Back/Forward enabling
     void ViewerHotSpotTargetClick(const std::string& address);
     // Task links ("$k,n[,m]"): the exam and exercise windows connect here.
     std::function<void(int kind, int n, int m)> openTask;
@@ -114,10 +114,10 @@ public:
     void connectCommand(Cmd cmd, std::function<void()> handler);
     bool commandConnected(Cmd cmd) const { return m_handlers.count(cmd) != 0; }
     void ArrangeToolbar(QWidget* toolbar);
-    void ToolButton1Click(); // contents-panel toggle
-    void N8Click();          // copy
+    void ToolButton1Click();  // contents-panel toggle
+    void N8Click();           // copy
     void Dsltkbnmdct1Click(); // select all
-    void N7Click();          // exit
+    void N7Click();           // exit
     void helpContents();
     void helpSearch();
 
@@ -131,8 +131,8 @@ public:
     QTreeWidget* Katalog = nullptr;
     BookViewer* Viewer = nullptr;
     std::unique_ptr<KatalogFiller> KatalogFill; // items, icons 0-4, expand/collapse of Katalog
-    KatalogDelegate* KatalogDraw = nullptr; // selection colours
-    std::array<QIcon, 7> ForTree;   // tree images
+    KatalogDelegate* KatalogDraw = nullptr;     // selection colours
+    std::array<QIcon, 7> ForTree;               // tree images
 
     QToolButton *ToolbarButton971, *ToolbarButton9716, *ToolbarButton9717, *ToolbarButton9713,
         *ToolbarButton973, *ToolbarButton974, *ToolbarButton9712, *ToolbarButton976,
@@ -161,11 +161,11 @@ public:
     QAction *Pop4Catalogue, *Pop4Search, *Pop4Cart, *Pop4Downloaded, *Pop4Connection;
     QAction *Pop5Start, *Pop5Continue;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // Window building (MainCommands.cpp).
     void buildLayout();
     void buildToolbar();
@@ -194,8 +194,8 @@ private:
 
     std::unique_ptr<MediumWatch> m_watch;
     std::string m_placementKey; // the user book key of the last ReadBookPaths
-    BookPaths m_paths;        // as the last ReadBookPaths read them
-    bool m_starting = false;  // the opening inside the window's creation
+    BookPaths m_paths;          // as the last ReadBookPaths read them
+    bool m_starting = false;    // the opening inside the window's creation
     std::map<Cmd, std::function<void()>> m_handlers;
     std::map<Cmd, std::vector<QObject*>> m_entries; // actions and buttons of each command
     bool m_infoAllowed = true;

@@ -24,7 +24,9 @@ constexpr int kPanel3Height = 97;
 constexpr int kPanel5Height = 29;
 constexpr int kButtonWidth = 46;
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // A panel holding `content` between the skin's edge pictures (filled in by the skin; empty and
 // zero-sized until then).
@@ -206,12 +208,10 @@ void TForm1::buildToolbar() {
          "edit-find-replace", "pattern"},
         {&ToolbarButton978, "ToolbarButton978", "Поиск по оглавлению", "system-search",
          "contents-search"},
-        {&ToolbarButton979, "ToolbarButton979", "Результат поиска", "view-list-details",
-         "results"},
+        {&ToolbarButton979, "ToolbarButton979", "Результат поиска", "view-list-details", "results"},
         {&ToolbarButton9710, "ToolbarButton9710", "Печать", "document-print", "print"},
         {&ToolbarButton972, "ToolbarButton972", "Копировать", "edit-copy", "copy"},
-        {&ToolbarButton9711, "ToolbarButton9711", "Экспорт в Word", "x-office-document",
-         "export"},
+        {&ToolbarButton9711, "ToolbarButton9711", "Экспорт в Word", "x-office-document", "export"},
         {&ToolbarButton975, "ToolbarButton975", "Оформление", "preferences-desktop-theme",
          "appearance"},
         {&ToolbarButton9714, "ToolbarButton9714", "Комфортное чтение", "accessories-text-editor",
@@ -284,7 +284,8 @@ void TForm1::buildMenus() {
     MenuForward = addEntry(MenuService, "Вперед");
     MenuBack = addEntry(MenuService, "Назад");
     MenuHistorySep = MenuService->addSeparator();
-    for (QAction* a : {MenuForward, MenuBack, MenuHistorySep}) a->setVisible(false);
+    for (QAction* a : {MenuForward, MenuBack, MenuHistorySep})
+        a->setVisible(false);
     MenuBookmarks = addEntry(MenuService, "Закладки...");
     MenuAddBookmark = addEntry(MenuService, "Добавить закладку...");
     MenuService->addSeparator();
@@ -386,9 +387,9 @@ void TForm1::buildPopups() {
     Pop5Continue = addEntry(PopupMenu5, "Продолжить");
 
     // Drop-down buttons open their menu when pressed.
-    const std::pair<QToolButton*, QMenu*> dropDowns[] = {
-        {ToolbarButton9712, PopupMenu3}, {ToolbarButton9714, PopupMenu5},
-        {ToolbarButton9718, PopupMenu4}};
+    const std::pair<QToolButton*, QMenu*> dropDowns[] = {{ToolbarButton9712, PopupMenu3},
+                                                         {ToolbarButton9714, PopupMenu5},
+                                                         {ToolbarButton9718, PopupMenu4}};
     for (const auto& [button, menu] : dropDowns) {
         button->setMenu(menu);
         button->setPopupMode(QToolButton::InstantPopup);
@@ -478,19 +479,24 @@ void TForm1::ToolButton1Click() {
     ArrangeToolbar(ToolBar1);
 }
 
-void TForm1::N8Click() { Viewer->copy(); }
+void TForm1::N8Click() {
+    Viewer->copy();
+}
 
-void TForm1::Dsltkbnmdct1Click() { Viewer->selectAll(); }
+void TForm1::Dsltkbnmdct1Click() {
+    Viewer->selectAll();
+}
 
-void TForm1::N7Click() { close(); }
+void TForm1::N7Click() {
+    close();
+}
 
 void TForm1::helpContents() {
     // The help file of the books is a legacy format no program here shows; the desktop gets the
     // chance to open it, and a missing file is said plainly.
     const std::string file = WorkFolder + "\\book.hlp";
     if (!isReadable(file)) {
-        messageBox(w1251("Файл справки не найден: ") + file, w1251("Помощь"),
-                   MsgIcon::Information);
+        messageBox(w1251("Файл справки не найден: ") + file, w1251("Помощь"), MsgIcon::Information);
         return;
     }
     if (!shellOpen(file, WorkFolder))
@@ -498,4 +504,6 @@ void TForm1::helpContents() {
                    MsgIcon::Information);
 }
 
-void TForm1::helpSearch() { helpContents(); }
+void TForm1::helpSearch() {
+    helpContents();
+}

@@ -192,14 +192,18 @@ QByteArray TForm1::backdropBitmap() const {
 std::optional<QByteArray> TForm1::ViewerImageRequest(const std::string& src) {
     const ImageAnswer a = mapImageRequest(src, Book.requestContext());
     switch (a.kind) {
-    case ImageAnswer::None: return std::nullopt;
-    case ImageAnswer::Backdrop: return backdropBitmap();
+    case ImageAnswer::None:
+        return std::nullopt;
+    case ImageAnswer::Backdrop:
+        return backdropBitmap();
     case ImageAnswer::File: {
         std::string bytes;
         if (!readFile(a.path, bytes)) return std::nullopt;
         return QByteArray(bytes.data(), qsizetype(bytes.size()));
     }
-    case ImageAnswer::Missing: messageBox(a.message, appTitle(), MsgIcon::None); return std::nullopt;
+    case ImageAnswer::Missing:
+        messageBox(a.message, appTitle(), MsgIcon::None);
+        return std::nullopt;
     }
     return std::nullopt;
 }

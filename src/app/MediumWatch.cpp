@@ -60,10 +60,10 @@ void MediumWatch::check() {
     m_checking = true;
     m_poll.stop();
     while (!isReadable(m_path)) {
-        const int answer = messageBox(w1251("Вставьте диск с электронной книгой"),
-                                      w1251("Отсутствует диск"), MsgIcon::Stop,
-                                      MsgButtons::OkCancel);
-        if (answer != IDOK) _exit(3); // abandoned: nothing is saved, no window handler runs
+        const int answer =
+            messageBox(w1251("Вставьте диск с электронной книгой"), w1251("Отсутствует диск"),
+                       MsgIcon::Stop, MsgButtons::OkCancel);
+        if (answer != IDOK) _exit(3);  // abandoned: nothing is saved, no window handler runs
         m_native = nativePath(m_path); // the medium may come back under another mount
     }
     rewatch();

@@ -11,7 +11,7 @@ class QFileSystemWatcher;
 
 class MediumWatch : public QObject {
     Q_OBJECT
-public:
+  public:
     // afterCheck runs after every check that found the file readable.
     explicit MediumWatch(std::function<void()> afterCheck, QObject* parent = nullptr);
     ~MediumWatch() override;
@@ -23,7 +23,7 @@ public:
     // One check: asks for the disc while the file is unreadable, then runs afterCheck.
     void check();
 
-private:
+  private:
     void rewatch();
     void scheduleCheck();
 

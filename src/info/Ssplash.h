@@ -8,7 +8,7 @@ class QLabel;
 
 class TSplash : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Shows "splash.bmp" of the current (working) folder for two seconds; without a readable
     // picture it closes at once.
     explicit TSplash(QWidget* owner);

@@ -31,8 +31,9 @@ const Built& built() {
         out->pageFile = out->dir.file("pagefile");
         const QString bookmake = QString::fromStdString(programPath("bookmake"));
         QProcess one, two;
-        one.start(bookmake, {QStringLiteral("install"), QStringLiteral(EBOOK_SOURCE_DIR "/samples/book"),
-                             QString::fromStdString(out->sample)});
+        one.start(bookmake,
+                  {QStringLiteral("install"), QStringLiteral(EBOOK_SOURCE_DIR "/samples/book"),
+                   QString::fromStdString(out->sample)});
         two.start(bookmake,
                   {QStringLiteral("install"), QStringLiteral(EBOOK_SOURCE_DIR "/samples/pagefile"),
                    QString::fromStdString(out->pageFile)});
@@ -48,8 +49,12 @@ const Built& built() {
 
 } // namespace
 
-const std::string& sampleBook() { return built().sample; }
-const std::string& pageFileBook() { return built().pageFile; }
+const std::string& sampleBook() {
+    return built().sample;
+}
+const std::string& pageFileBook() {
+    return built().pageFile;
+}
 
 std::string installCopy(const std::string& book, const TempDir& dir, const std::string& regKey) {
     const std::string copy = dir.file("book");
@@ -58,8 +63,8 @@ std::string installCopy(const std::string& book, const TempDir& dir, const std::
     TIniFile(readerPath(copy + "/ebook.ini")).WriteString("Description", "RegKey", regKey);
     // The copy's paths: the original's with the folder replaced.
     TRegistry from(HKEY_LOCAL_MACHINE);
-    const std::string original = TIniFile(readerPath(book + "/ebook.ini"))
-                                     .ReadString("Description", "RegKey", "");
+    const std::string original =
+        TIniFile(readerPath(book + "/ebook.ini")).ReadString("Description", "RegKey", "");
     if (!from.OpenKeyReadOnly("SOFTWARE\\talmaran\\" + original))
         throw std::runtime_error("no key for the built book");
     TRegistry to(HKEY_LOCAL_MACHINE);
@@ -82,7 +87,10 @@ std::unique_ptr<TForm1> startIn(const TempDir& dir) {
 }
 
 void settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
 }
 
-std::string viewerText(const TForm1& form) { return form.Viewer->toPlainText().toStdString(); }
+std::string viewerText(const TForm1& form) {
+    return form.Viewer->toPlainText().toStdString();
+}

@@ -2,20 +2,20 @@
 // toggle, copy and select all, commands that later parts connect.
 #include "app/Main.h"
 #include "books.h"
-#include "platform/profile.h"
 #include "platform/paths.h"
+#include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/viewer.h"
 #include "support/messagehook.h"
 
 #include <QAction>
-#include <QLabel>
-#include <QTreeWidget>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -33,15 +33,22 @@ TEST(Commands, SwitchedByTheBooksFiles) {
         {"no book.txt", {"book.txt"}, "t_notxt", false, true, true, true, true},
         {"gloss only", {"base/allgloss.dat"}, "t_gloss", true, true, false, true, true},
         {"allgloss only", {"base/gloss.dat"}, "t_allgloss", true, false, true, true, true},
-        {"no glossaries", {"base/gloss.dat", "base/allgloss.dat"}, "t_nogloss", true, false,
-         false, false, true},
+        {"no glossaries",
+         {"base/gloss.dat", "base/allgloss.dat"},
+         "t_nogloss",
+         true,
+         false,
+         false,
+         false,
+         true},
         {"archive key", {}, "kovrex_arhiv", true, true, true, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         installCopy(sampleBook(), dir, c.regKey);
-        for (const char* f : c.removed) fs::remove(dir.file(std::string("book/") + f));
+        for (const char* f : c.removed)
+            fs::remove(dir.file(std::string("book/") + f));
         MessageRecorder rec;
         auto form = startIn(dir);
         form->connectCommand(Cmd::InfoService, [] {});

@@ -22,14 +22,12 @@ namespace fs = std::filesystem;
 namespace {
 
 class SampleBook : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         installCopy(sampleBook(), dir, "t_nav");
         form = startIn(dir);
     }
-    int selectedEntry() const {
-        return KatalogFiller::indexOf(form->Katalog->currentItem());
-    }
+    int selectedEntry() const { return KatalogFiller::indexOf(form->Katalog->currentItem()); }
     std::string caption() const { return form->CaptView->text().toStdString(); }
     bool backEnabled() const {
         const bool b = form->ToolbarButton973->isEnabled();
@@ -191,7 +189,8 @@ TEST_F(SampleBook, ScrollPlaceComesBackWithTheHistory) {
 
 TEST_F(SampleBook, The252ndPageDropsTheFirst) {
     const ResolvedPage p = form->Book.contents().pageRange(1);
-    for (int i = 1; i <= 252; ++i) form->ShowPage(p.start, p.end, "a" + std::to_string(i), true);
+    for (int i = 1; i <= 252; ++i)
+        form->ShowPage(p.start, p.end, "a" + std::to_string(i), true);
     // 1 opening page + 252: the oldest two went.
     EXPECT_EQ(form->Book.history.count(), 251);
     EXPECT_EQ(form->Book.history.at(0).anchor, "a2");

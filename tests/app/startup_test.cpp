@@ -13,11 +13,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QImage>
-#include <QTimer>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QProcess>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
@@ -27,7 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string utf8(const std::string& cp1251) { return cp1251ToUtf8(cp1251); }
+std::string utf8(const std::string& cp1251) {
+    return cp1251ToUtf8(cp1251);
+}
 
 // Runs the real program in dir with the given answers to its message boxes.
 struct ProgramRun {
@@ -58,7 +60,8 @@ ProgramRun runProgram(const TempDir& dir, const char* answers) {
 
 size_t occurrences(const std::string& text, const std::string& what) {
     size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -124,7 +127,8 @@ TEST(StartUp, DiscMessageUntilTheBookIsBack) {
     fs::remove(ini);
     QElapsedTimer t;
     t.start();
-    while (asked < 2 && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (asked < 2 && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     setMessageHook(previous);
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(form->isVisible());
@@ -139,10 +143,14 @@ TEST(StartUp, RegistryFaultsCloseTheWindow) {
     const std::string book = installCopy(sampleBook(), dir, "t_reg");
     const Case cases[] = {
         {"no machine key",
-         [&] { TIniFile(readerPath(book + "/ebook.ini")).WriteString("Description", "RegKey", "t_absent"); }},
+         [&] {
+             TIniFile(readerPath(book + "/ebook.ini"))
+                 .WriteString("Description", "RegKey", "t_absent");
+         }},
         {"an empty book path",
          [&] {
-             TIniFile(readerPath(book + "/ebook.ini")).WriteString("Description", "RegKey", "t_reg");
+             TIniFile(readerPath(book + "/ebook.ini"))
+                 .WriteString("Description", "RegKey", "t_reg");
              TRegistry r(HKEY_LOCAL_MACHINE);
              r.OpenKey("SOFTWARE\\talmaran\\t_reg", false);
              r.WriteString("UserPath", "");
@@ -155,8 +163,9 @@ TEST(StartUp, RegistryFaultsCloseTheWindow) {
         auto form = startIn(dir);
         settle();
         ASSERT_EQ(rec.messages.size(), 1u);
-        EXPECT_EQ(rec.messages[0].text,
-                  w1251("Отсутствуют данные в регистрационной базе данных. Переустановите программу."));
+        EXPECT_EQ(
+            rec.messages[0].text,
+            w1251("Отсутствуют данные в регистрационной базе данных. Переустановите программу."));
         EXPECT_EQ(rec.messages[0].caption, w1251("ТЕВАН"));
         EXPECT_EQ(rec.messages[0].icon, MsgIcon::Stop);
         EXPECT_TRUE(form->BookUnavailable);
@@ -169,8 +178,8 @@ TEST(StartUp, DamagedBooksNeverCrash) {
         const char* what;
         const char* file; // inside the book copy
         std::string bytes;
-        bool closes;           // the book cannot be shown: message and the window closes
-        const char* message;   // part of the one message expected (UTF-8), or nullptr for none
+        bool closes;         // the book cannot be shown: message and the window closes
+        const char* message; // part of the one message expected (UTF-8), or nullptr for none
     };
     const Case cases[] = {
         {"depth jump in contents", "base/contents.txt", "a\r\n\t\tb\r\n", true, "2"},
@@ -231,7 +240,8 @@ TEST(StartUp, SplashOnlyWithSlashBmpAndShopMenuByMarker) {
         }
         // A modal splash runs its own event loop: a queued look finds it there.
         bool sawSplash = false;
-        QTimer::singleShot(0, [&] { sawSplash = qobject_cast<TSplash*>(QApplication::activeModalWidget()); });
+        QTimer::singleShot(
+            0, [&] { sawSplash = qobject_cast<TSplash*>(QApplication::activeModalWidget()); });
         auto form = startIn(dir);
         EXPECT_EQ(sawSplash, c.splash);
         EXPECT_EQ(form->MenuShopEntry->isVisible(), c.shopMenu);
