@@ -1,11 +1,13 @@
 #include "platform/morph_cache.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -181,12 +183,15 @@ bool writeAtomic(const std::string& path, const std::string& bytes) {
     return !ec;
 }
 
-// Cache files of other keys (an older dictionary or supplement, another checkout) that have not
-// been written for a week, and temporary files a stopped writer left, are removed so that the
-// folder does not fill up with tables nobody reads.
+// Cache files of other keys (an older dictionary or supplement, another checkout) are removed
+// when they have not been written for a week or when three newer ones exist, and temporary files
+// a stopped writer left after an hour, so that the folder does not fill up with tables nobody
+// reads (each is some 50 MB).
 void removeStale(const std::string& folder, const std::string& keep) {
+    constexpr size_t kKeepOthers = 3;
     std::error_code ec;
     const auto now = fs::file_time_type::clock::now();
+    std::vector<std::pair<fs::file_time_type, fs::path>> others;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.rfind("morph-", 0) != 0 || it->path().string() == keep) continue;
@@ -194,10 +199,20 @@ void removeStale(const std::string& folder, const std::string& keep) {
         if (!temporary && (name.size() < 4 || name.compare(name.size() - 4, 4, ".bin") != 0))
             continue;
         std::error_code tec;
-        const auto age = now - fs::last_write_time(it->path(), tec);
-        if (!tec && age > (temporary ? std::chrono::hours(1) : std::chrono::hours(24 * 7)))
+        const auto written = fs::last_write_time(it->path(), tec);
+        if (tec) continue;
+        if (temporary) {
+            if (now - written > std::chrono::hours(1)) fs::remove(it->path(), tec);
+        } else if (now - written > std::chrono::hours(24 * 7)) {
             fs::remove(it->path(), tec);
+        } else {
+            others.emplace_back(written, it->path());
+        }
     }
+    std::sort(others.begin(), others.end(), [](const auto& a, const auto& b) {
+        return a.first > b.first;
+    });
+    for (size_t i = kKeepOthers; i < others.size(); ++i) fs::remove(others[i].second, ec);
 }
 
 } // namespace

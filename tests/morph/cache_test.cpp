@@ -177,6 +177,24 @@ TEST(MorphCache, StaleFilesOfOtherKeysAreRemoved) {
     EXPECT_TRUE(fs::exists(cache + "/morph-0000000000000004.bin.tmp78"));
     EXPECT_TRUE(fs::exists(cache + "/other.bin"));
     EXPECT_TRUE(fs::exists(morphCachePath(cache, morphCacheKey(s.src))));
+
+    // Of recent files of other keys, the three newest stay: the previous key's file and 9, 8.
+    const std::string previous = morphCachePath(cache, morphCacheKey(s.src));
+    fs::last_write_time(cache + "/morph-0000000000000002.bin",
+                        fs::file_time_type::clock::now() - std::chrono::minutes(30));
+    for (int i = 5; i <= 9; ++i) {
+        const std::string name = "cache/morph-000000000000000" + std::to_string(i) + ".bin";
+        s.dir.write(name, "recent");
+        fs::last_write_time(s.dir.file(name), fs::file_time_type::clock::now() -
+                                                  std::chrono::minutes(10 - i));
+    }
+    s.dir.write("data/morph/overrides.txt", "РУКА 43\n"); // a new key: the cache is written
+    ASSERT_EQ(loadMorphTableCached(s.src, cache, t), "");
+    for (int i : {2, 5, 6, 7})
+        EXPECT_FALSE(fs::exists(cache + "/morph-000000000000000" + std::to_string(i) + ".bin")) << i;
+    for (int i : {8, 9})
+        EXPECT_TRUE(fs::exists(cache + "/morph-000000000000000" + std::to_string(i) + ".bin")) << i;
+    EXPECT_TRUE(fs::exists(previous));
 }
 
 TEST(MorphCache, WorksWithoutAWritableFolderAndReportsMissingFiles) {
