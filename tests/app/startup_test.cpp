@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "books.h"
 #include "info/Ssplash.h"
+#include "platform/fonts.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -270,4 +271,26 @@ TEST(StartUp, ClosingKeepsThePlacementUnderTheUserBookKey) {
     ASSERT_TRUE(user.OpenKeyReadOnly("SOFTWARE\\talmaran\\t_place"));
     EXPECT_EQ(user.ReadInteger("Width").value_or(0), 777);
     EXPECT_EQ(user.ReadInteger("Height").value_or(0), 555);
+}
+
+TEST(StartUp, BookFontsGoToTheUsersFontFolder) {
+    TempDir dir;
+    installCopy(sampleBook(), dir, "t_fonts");
+    const fs::path font = "/usr/share/fonts/truetype/liberation2/LiberationSerif-Italic.ttf";
+    if (!fs::exists(font)) GTEST_SKIP() << "no font file to install";
+    fs::create_directories(dir.file("book/fonts/sub"));
+    fs::copy_file(font, dir.file("book/fonts/BookSerif.ttf"));
+    fs::copy_file(font, dir.file("book/fonts/.hidden.ttf"));
+    fs::copy_file(font, dir.file("book/fonts/sub/inner.ttf"));
+    MessageRecorder rec;
+    auto form = startIn(dir);
+    const fs::path folder = fontFolder();
+    EXPECT_TRUE(fs::exists(folder / "BookSerif.ttf"));
+    EXPECT_FALSE(fs::exists(folder / ".hidden.ttf"));
+    EXPECT_FALSE(fs::exists(folder / "inner.ttf"));
+    // A second opening finds the font there and leaves it alone.
+    const auto written = fs::last_write_time(folder / "BookSerif.ttf");
+    form->OpenBook(readerPath(dir.file("book")));
+    EXPECT_EQ(fs::last_write_time(folder / "BookSerif.ttf"), written);
+    EXPECT_TRUE(rec.messages.empty());
 }
