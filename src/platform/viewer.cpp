@@ -93,12 +93,12 @@ FrameNode parseFrameset(const QString& html) {
 }
 
 // Pixel sizes of the parts from "n%", "n*"/"*" and plain pixel values.
-QList<int> partSizes(const QStringList& spec, int parts, int total) {
+QList<int> partSizes(const QStringList& lengths, int parts, int total) {
     QList<int> sizes;
     int fixed = 0, stars = 0;
     std::vector<std::pair<char, int>> kinds;
     for (int i = 0; i < parts; ++i) {
-        const QString s = i < spec.size() ? spec[i].trimmed() : QStringLiteral("*");
+        const QString s = i < lengths.size() ? lengths[i].trimmed() : QStringLiteral("*");
         if (s.endsWith(QLatin1Char('%'))) {
             kinds.push_back({'%', std::max(0, s.chopped(1).toInt() * total / 100)});
             fixed += kinds.back().second;
