@@ -287,10 +287,10 @@ int main(int argc, char** argv) {
         size_t bytes = 0;
         PIndex index(book.base + "index");
         for (int32_t l : q.lemmas) {
-            std::string list;
+            PostingList list;
             index.lookup(l, list);
             bytes += list.size();
-            blocks.push_back(std::move(list));
+            blocks.emplace_back(list.view());
         }
         postingsMax = std::max(postingsMax, bytes);
         const double read = readingMs(blocks, 20);

@@ -34,14 +34,18 @@ bool BookFile::readAt(uint64_t offset, uint64_t length, std::string& out) const 
     out.clear();
     if (m_fd < 0 || offset > m_size || length > m_size - offset) return false;
     out.resize(length);
+    if (readAt(offset, length, out.data())) return true;
+    out.clear();
+    return false;
+}
+
+bool BookFile::readAt(uint64_t offset, uint64_t length, char* dest) const {
+    if (m_fd < 0 || offset > m_size || length > m_size - offset) return false;
     uint64_t done = 0;
     while (done < length) {
-        const ssize_t got = ::pread(m_fd, out.data() + done, length - done, off_t(offset + done));
+        const ssize_t got = ::pread(m_fd, dest + done, length - done, off_t(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            out.clear();
-            return false;
-        }
+        if (got <= 0) return false;
         done += uint64_t(got);
     }
     return true;

@@ -22,6 +22,8 @@ public:
     // Reads exactly length bytes at offset into out; false when the range lies outside the file
     // or the read comes back short.
     bool readAt(uint64_t offset, uint64_t length, std::string& out) const;
+    // The same into dest, which has room for length bytes.
+    bool readAt(uint64_t offset, uint64_t length, char* dest) const;
     bool readAll(std::string& out) const { return readAt(0, m_size, out); }
 
 private:

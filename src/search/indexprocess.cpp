@@ -18,16 +18,15 @@ int IndexProcess::load(const int32_t* terms, std::string_view indexBase) {
             if (index.lookup(terms[j], m_lists[j]) == PIndex::Lookup::Damaged) ++m_damaged;
         }
     } catch (const std::bad_alloc&) {
-        for (auto& l : m_lists) std::string().swap(l);
+        for (auto& l : m_lists) l.clear();
         return kReaderFailed;
     }
     return kLoaded;
 }
 
-void IndexProcess::setList(int j, std::string list) {
+void IndexProcess::setList(int j, std::string_view list) {
     if (j < 0 || j >= m_n) return;
-    if (!isNormalisedList(list)) list.clear();
-    m_lists[j] = std::move(list);
+    m_lists[j].assign(isNormalisedList(list) ? list : std::string_view());
 }
 
 void IndexProcess::enterRecord(int j, const char* rec) {
@@ -39,7 +38,7 @@ void IndexProcess::enterRecord(int j, const char* rec) {
 }
 
 void IndexProcess::start(int j) {
-    const std::string& l = m_lists[j];
+    const PostingList& l = m_lists[j];
     m_key[j] = kDone;
     if (l.empty()) return;
     m_cur[j].end = l.data() + l.size();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "search/indexrange.h"
+#include "search/postings.h"
 #include "search/proximity.h"
 
 #include <array>
@@ -24,7 +25,7 @@ public:
     // Loads the lists of terms[0..termCount()) from the index at indexBase (BasePath + "index").
     int load(const int32_t* terms, std::string_view indexBase);
     // Gives term j a normalised list made elsewhere; a malformed list is taken as empty.
-    void setList(int j, std::string list);
+    void setList(int j, std::string_view list);
 
     void run();
 
@@ -62,7 +63,7 @@ private:
     int m_damaged = 0;
     std::vector<DocumentGroup> m_results;
     size_t m_resultCount = 0;
-    std::array<std::string, kMaxQueryTerms> m_lists;
+    std::array<PostingList, kMaxQueryTerms> m_lists;
     std::array<Cursor, kMaxQueryTerms> m_cur;
     std::array<uint64_t, kMaxQueryTerms> m_key;
 };

@@ -11,7 +11,7 @@ PIndex::PIndex(std::string_view base1251) {
     m_ok = true;
 }
 
-PIndex::Lookup PIndex::lookup(int32_t key, std::string& list) const {
+PIndex::Lookup PIndex::lookup(int32_t key, PostingList& list) const {
     list.clear();
     const char* t = m_table.data();
     size_t lo = 0, hi = termCount();
@@ -26,10 +26,12 @@ PIndex::Lookup PIndex::lookup(int32_t key, std::string& list) const {
         else {
             const int32_t offset = int32_t(loadU32(t + mid * kEntrySize + 4));
             const int32_t length = int32_t(loadU32(t + mid * kEntrySize + 8));
-            std::string block;
-            if (offset < 0 || length < 0 || !m_postings.readAt(uint64_t(offset), uint64_t(length), block))
+            if (offset < 0 || length < 0 || uint64_t(offset) > m_postings.size() ||
+                uint64_t(length) > m_postings.size() - uint64_t(offset))
                 return Lookup::Damaged;
-            return normalisePostings(block, list) ? Lookup::Found : Lookup::Damaged;
+            const std::unique_ptr<char[]> block(new char[size_t(length) + 1]);
+            if (!m_postings.readAt(uint64_t(offset), uint64_t(length), block.get())) return Lookup::Damaged;
+            return normalisePostings({block.get(), size_t(length)}, list) ? Lookup::Found : Lookup::Damaged;
         }
     }
     return Lookup::Absent;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "search/bookfile.h"
+#include "search/postings.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +25,7 @@ public:
 
     // The normalised posting list of key (postings.h) into list. Absent keys and damaged entries
     // (a block outside the postings file, a record running past its block) leave list empty.
-    Lookup lookup(int32_t key, std::string& list) const;
+    Lookup lookup(int32_t key, PostingList& list) const;
 
     static constexpr size_t kEntrySize = 12;
 

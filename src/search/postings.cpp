@@ -4,7 +4,7 @@
 
 static_assert(std::endian::native == std::endian::little, "index files are little-endian");
 
-bool normalisePostings(std::string_view block, std::string& out) {
+bool normalisePostings(std::string_view block, PostingList& out) {
     out.clear();
     const char* const b = block.data();
     const size_t len = block.size();
@@ -30,7 +30,7 @@ bool normalisePostings(std::string_view block, std::string& out) {
     }
 
     // Second pass: write the records out.
-    out.resize(len + 2 * (records + shortRecords));
+    out.allocate(len + 2 * (records + shortRecords));
     char* o = out.data();
     for (size_t off = 0; off < len;) {
         const uint32_t word = loadU32(b + off);

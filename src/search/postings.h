@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -29,10 +30,34 @@ inline void storeU32(char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 inline constexpr size_t kRecordHeader = 8; // document and record length in the normalised list
 
+// A normalised list. Its bytes are not cleared when it is made: every byte is written right
+// after, and clearing megabytes of postings per query would cost as much as decoding them.
+class PostingList {
+public:
+    void allocate(size_t size) {
+        m_data.reset(size ? new char[size] : nullptr);
+        m_size = size;
+    }
+    void assign(std::string_view bytes) {
+        allocate(bytes.size());
+        if (m_size) std::memcpy(m_data.get(), bytes.data(), m_size);
+    }
+    void clear() { allocate(0); }
+    char* data() { return m_data.get(); }
+    const char* data() const { return m_data.get(); }
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+};
+
 // Converts a stored block into out. False, with out empty, when the block is damaged: a record
 // runs past the end of the block, or a record has no positions (a document that holds the term
 // holds it somewhere; with none the evaluator's cursor would have nothing to stand on).
-bool normalisePostings(std::string_view block, std::string& out);
+bool normalisePostings(std::string_view block, PostingList& out);
 
 // True when list is a well-formed normalised list (every record length even, at least one
 // position, inside the buffer). Lists made elsewhere are checked with it before they are walked.

@@ -24,9 +24,9 @@ struct Evaluation {
 Evaluation evaluate(const Lists& terms) {
     IndexProcess process(int(terms.size()));
     for (int j = 0; j < process.termCount(); ++j) {
-        std::string list;
+        PostingList list;
         EXPECT_TRUE(normalisePostings(encodeBlock(terms[size_t(j)]), list));
-        process.setList(j, std::move(list));
+        process.setList(j, list.view());
     }
     std::vector<int32_t> documents = rankDocuments(process);
     std::vector<int32_t> results; // one document number per cluster

@@ -35,11 +35,11 @@ TEST(Postings, DecodesShortAndLongRecords) {
     };
     for (const Case& c : cases) {
         const std::string block = encodeBlock(c.postings);
-        std::string list;
+        PostingList list;
         ASSERT_TRUE(normalisePostings(block, list)) << c.what;
         EXPECT_EQ(list.size(), block.size() + c.growth) << c.what;
-        EXPECT_EQ(list, normalisedList(c.postings)) << c.what;
-        EXPECT_TRUE(isNormalisedList(list)) << c.what;
+        EXPECT_EQ(list.view(), normalisedList(c.postings)) << c.what;
+        EXPECT_TRUE(isNormalisedList(list.view())) << c.what;
     }
 }
 
@@ -49,7 +49,7 @@ TEST(Postings, DocumentNumberIsTheLow24Bits) {
     putU32(block, 0xFFABCDEF);
     putU16(block, 1);
     putU16(block, 42);
-    std::string list;
+    PostingList list;
     ASSERT_TRUE(normalisePostings(block, list));
     EXPECT_EQ(loadU32(list.data()), 0xABCDEFu);
 }
@@ -73,11 +73,12 @@ TEST(Postings, RejectsDamagedBlocks) {
         {"a long record without positions", zeroLong},
     };
     for (const Case& c : cases) {
-        std::string list = "x";
+        PostingList list;
+        list.assign("x");
         EXPECT_FALSE(normalisePostings(c.block, list)) << c.what;
         EXPECT_TRUE(list.empty()) << c.what;
     }
-    std::string empty;
+    PostingList empty;
     EXPECT_TRUE(normalisePostings("", empty));
     EXPECT_TRUE(empty.empty());
 }
@@ -102,12 +103,13 @@ TEST_F(IndexFilesTest, LooksUpKeysInSignedOrder) {
     ASSERT_TRUE(index.ok());
     EXPECT_EQ(index.termCount(), 4u);
     for (const auto& [key, postings] : terms) {
-        std::string list;
+        PostingList list;
         EXPECT_EQ(index.lookup(key, list), PIndex::Lookup::Found) << key;
-        EXPECT_EQ(list, normalisedList(postings)) << key;
+        EXPECT_EQ(list.view(), normalisedList(postings)) << key;
     }
     for (int32_t absent : {INT_MIN, -6, 0, 4, 999999, 1000001, INT_MAX}) {
-        std::string list = "x";
+        PostingList list;
+        list.assign("x");
         EXPECT_EQ(index.lookup(absent, list), PIndex::Lookup::Absent) << absent;
         EXPECT_TRUE(list.empty());
     }
@@ -134,7 +136,7 @@ TEST_F(IndexFilesTest, MissingOrEmptyFiles) {
         PIndex index(base());
         ASSERT_TRUE(index.ok());
         EXPECT_EQ(index.termCount(), 0u);
-        std::string list;
+        PostingList list;
         EXPECT_EQ(index.lookup(10, list), PIndex::Lookup::Absent);
         const QueryOutcome q = evaluateQuery(std::vector<int32_t>{10}, base());
         EXPECT_EQ(q.error, 0);
