@@ -316,6 +316,12 @@ void TForm1::buildMenus() {
     connect(MenuForward, &QAction::triggered, this, &TForm1::N40Click);
     connect(MenuBack, &QAction::triggered, this, &TForm1::N41Click);
     connect(MenuHelpContents, &QAction::triggered, this, &TForm1::helpContents);
+    // F1 anywhere in the window: the help file has no context pages a viewer here could reach.
+    auto* f1 = new QAction(this);
+    f1->setShortcut(QKeySequence(Qt::Key_F1));
+    f1->setShortcutContext(Qt::WindowShortcut);
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, &TForm1::helpContents);
     connect(MenuHelpSearch, &QAction::triggered, this, &TForm1::helpSearch);
 }
 
@@ -494,7 +500,7 @@ void TForm1::N7Click() {
 void TForm1::helpContents() {
     // The help file of the books is a legacy format no program here shows; the desktop gets the
     // chance to open it, and a missing file is said plainly.
-    const std::string file = WorkFolder + "\\book.hlp";
+    const std::string& file = HelpFile;
     if (!isReadable(file)) {
         messageBox(w1251("Файл справки не найден: ") + file, w1251("Помощь"), MsgIcon::Information);
         return;

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/viewer.h"
 #include "support/messagehook.h"
 
@@ -168,6 +169,21 @@ TEST(Commands, HelpWithoutItsFileSaysSo) {
     form->MenuHelpContents->trigger();
     ASSERT_EQ(rec.messages.size(), 1u);
     EXPECT_NE(rec.messages[0].text.find("book.hlp"), std::string::npos);
+
+    // With the file there, the desktop is asked to open it.
+    dir.write("book/book.hlp", "help");
+    std::vector<ShellCall> calls;
+    ShellHook previous = setShellHook([&](const ShellCall& c) {
+        calls.push_back(c);
+        return true;
+    });
+    form->activateWindow();
+    form->Viewer->setFocus();
+    QTest::keyClick(form->Viewer, Qt::Key_F1);
+    setShellHook(previous);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].target, form->HelpFile);
+    EXPECT_EQ(rec.messages.size(), 1u);
 }
 
 TEST(Commands, CaptionStripsFollowTheFocus) {
