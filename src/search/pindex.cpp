@@ -29,9 +29,10 @@ PIndex::Lookup PIndex::lookup(int32_t key, PostingList& list) const {
             if (offset < 0 || length < 0 || uint64_t(offset) > m_postings.size() ||
                 uint64_t(length) > m_postings.size() - uint64_t(offset))
                 return Lookup::Damaged;
-            const std::unique_ptr<char[]> block(new char[size_t(length) + 1]);
-            if (!m_postings.readAt(uint64_t(offset), uint64_t(length), block.get())) return Lookup::Damaged;
-            return normalisePostings({block.get(), size_t(length)}, list) ? Lookup::Found : Lookup::Damaged;
+            PostingList block;
+            block.allocate(size_t(length));
+            if (!m_postings.readAt(uint64_t(offset), uint64_t(length), block.data())) return Lookup::Damaged;
+            return normalisePostings(block.view(), list) ? Lookup::Found : Lookup::Damaged;
         }
     }
     return Lookup::Absent;

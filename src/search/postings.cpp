@@ -1,8 +1,58 @@
 #include "search/postings.h"
 
 #include <bit>
+#include <vector>
 
 static_assert(std::endian::native == std::endian::little, "index files are little-endian");
+
+namespace {
+
+// Buffers kept between queries, at most kKeptBytes in all.
+constexpr size_t kKeptBytes = size_t(64) << 20;
+struct KeptBuffers {
+    std::vector<std::pair<size_t, char*>> buffers; // capacity, bytes
+    size_t bytes = 0;
+    ~KeptBuffers() {
+        for (auto& b : buffers) delete[] b.second;
+    }
+};
+thread_local KeptBuffers t_kept;
+
+} // namespace
+
+void PostingList::allocate(size_t size) {
+    m_size = size;
+    if (size <= m_capacity) return;
+    release();
+    m_size = size;
+    // The smallest kept buffer that is large enough, else a new one.
+    auto& kept = t_kept.buffers;
+    auto best = kept.end();
+    for (auto it = kept.begin(); it != kept.end(); ++it)
+        if (it->first >= size && (best == kept.end() || it->first < best->first)) best = it;
+    if (best != kept.end()) {
+        m_capacity = best->first;
+        m_data = best->second;
+        t_kept.bytes -= best->first;
+        kept.erase(best);
+        return;
+    }
+    m_data = new char[size];
+    m_capacity = size;
+}
+
+void PostingList::release() {
+    if (m_data) {
+        if (t_kept.bytes + m_capacity <= kKeptBytes) {
+            t_kept.buffers.push_back({m_capacity, m_data});
+            t_kept.bytes += m_capacity;
+        } else {
+            delete[] m_data;
+        }
+    }
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+}
 
 bool normalisePostings(std::string_view block, PostingList& out) {
     out.clear();

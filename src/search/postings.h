@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,28 +29,33 @@ inline void storeU32(char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 inline constexpr size_t kRecordHeader = 8; // document and record length in the normalised list
 
-// A normalised list. Its bytes are not cleared when it is made: every byte is written right
-// after, and clearing megabytes of postings per query would cost as much as decoding them.
+// A normalised list (or any postings buffer). Its bytes are not cleared when it is made: every
+// byte is written right after. Buffers are kept for the next query when the list goes: a fresh
+// buffer of megabytes costs a page fault per page, more than decoding and evaluating it.
 class PostingList {
 public:
-    void allocate(size_t size) {
-        m_data.reset(size ? new char[size] : nullptr);
-        m_size = size;
-    }
+    PostingList() = default;
+    ~PostingList() { release(); }
+    PostingList(const PostingList&) = delete;
+    PostingList& operator=(const PostingList&) = delete;
+
+    void allocate(size_t size);
     void assign(std::string_view bytes) {
         allocate(bytes.size());
-        if (m_size) std::memcpy(m_data.get(), bytes.data(), m_size);
+        if (m_size) std::memcpy(m_data, bytes.data(), m_size);
     }
-    void clear() { allocate(0); }
-    char* data() { return m_data.get(); }
-    const char* data() const { return m_data.get(); }
+    void clear() { m_size = 0; }
+    char* data() { return m_data; }
+    const char* data() const { return m_data; }
     size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
-    std::string_view view() const { return {m_data.get(), m_size}; }
+    std::string_view view() const { return {m_data, m_size}; }
 
 private:
-    std::unique_ptr<char[]> m_data;
+    void release();
+    char* m_data = nullptr;
     size_t m_size = 0;
+    size_t m_capacity = 0;
 };
 
 // Converts a stored block into out. False, with out empty, when the block is damaged: a record
