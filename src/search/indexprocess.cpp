@@ -29,7 +29,7 @@ void IndexProcess::setList(int j, std::string_view list) {
     m_lists[j].assign(isNormalisedList(list) ? list : std::string_view());
 }
 
-void IndexProcess::enterRecord(int j, const char* rec) {
+inline void IndexProcess::enterRecord(int j, const char* rec) {
     Cursor& c = m_cur[j];
     c.recEnd = rec + loadU32(rec + 4);
     c.pos = rec + kRecordHeader;
@@ -45,7 +45,7 @@ void IndexProcess::start(int j) {
     enterRecord(j, l.data());
 }
 
-void IndexProcess::nextDocument(int j) {
+inline void IndexProcess::nextDocument(int j) {
     Cursor& c = m_cur[j];
     if (c.recEnd == c.end) {
         m_key[j] = kDone; // the cursor stays on the last record
@@ -54,7 +54,7 @@ void IndexProcess::nextDocument(int j) {
     enterRecord(j, c.recEnd);
 }
 
-void IndexProcess::nextPosition(int j) {
+inline void IndexProcess::nextPosition(int j) {
     Cursor& c = m_cur[j];
     if (c.pos + 2 == c.recEnd) {
         nextDocument(j); // also marks the term done after the list's last position
@@ -65,14 +65,14 @@ void IndexProcess::nextPosition(int j) {
 }
 
 // Smallest (document, position), the lowest term index among equals; -1 when all are done.
-int IndexProcess::smallest() const {
+inline int IndexProcess::smallest() const {
     int a = 0;
     for (int j = 1; j < m_n; ++j)
         if (m_key[j] < m_key[a]) a = j;
     return m_n > 0 && m_key[a] != kDone ? a : -1;
 }
 
-int IndexProcess::othersInDocument(int a) const {
+inline int IndexProcess::othersInDocument(int a) const {
     int c = 0;
     const uint64_t doc = m_cur[a].doc;
     for (int j = 0; j < m_n; ++j) c += j != a && (m_key[j] >> 16) == doc;
@@ -81,7 +81,7 @@ int IndexProcess::othersInDocument(int a) const {
 
 // Others in a's document at most the window after a's position (a is the smallest term, so no
 // other term stands before it).
-int IndexProcess::othersInWindow(int a) const {
+inline int IndexProcess::othersInWindow(int a) const {
     int c = 0;
     const uint64_t key = m_key[a];
     for (int j = 0; j < m_n; ++j)
