@@ -152,7 +152,7 @@ void TForm1::InstallBookFonts(const std::string& folder) {
     const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& f : files) {
         if (f.fileName().startsWith(QLatin1Char('.'))) continue;
-        installFontFile(f.absoluteFilePath().toStdString());
+        installFontFile(readerPath(f.absoluteFilePath().toStdString()));
     }
 }
 

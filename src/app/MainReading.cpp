@@ -167,7 +167,7 @@ void TForm1::ViewerHotSpotTargetClick(const std::string& address) {
         ShowPageFile(act.target, act.anchor, true);
         break;
     case LinkKind::PageFile:
-        ShowPageFile(act.target, "", true);
+        ShowPageFile(act.target, act.anchor, true);
         break;
     }
 }

@@ -254,4 +254,10 @@ TEST(PageFileBook, SubFoldersAnchorsAndRelativePictures) {
     // Back returns to the page-file page with its name.
     form->N41Click();
     EXPECT_EQ(form->Book.currentPageName, "summer/triangle.htm");
+
+    // A page link with an anchor opens that page at the anchor.
+    form->ViewerHotSpotTargetClick("spring/sky.htm#leo");
+    EXPECT_EQ(form->Book.currentPageName, "spring/sky.htm");
+    EXPECT_NE(form->Book.history.at(form->Book.history.position()).anchor.find("leo"),
+              std::string::npos);
 }
