@@ -204,7 +204,9 @@ bool readFile(std::string_view path1251, std::string& bytes) {
     return readNativeFile(native, bytes);
 }
 
-bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes) {
+bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes,
+                           Durability durability) {
+    const bool durable = durability == Durability::Durable;
     if (nativeUtf8.empty() || nativeUtf8.back() == '/') return false;
     // Through a symbolic link the file it names is replaced, not the link.
     std::string target = nativeUtf8;
@@ -223,11 +225,12 @@ bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes
     if (fd < 0) return false;
     // A new file gets the usual permissions, a replaced one keeps its own.
     ::fchmod(fd, hadOld ? (old.st_mode & 07777) : 0644);
-    const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool ok = writeAll(fd, bytes) && (!durable || ::fsync(fd) == 0);
     if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
+    if (!durable) return true;
     // Make the rename itself durable.
     const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -237,6 +240,6 @@ bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes
     return true;
 }
 
-bool writeFileAtomic(std::string_view path1251, std::string_view bytes) {
-    return writeNativeFileAtomic(nativePath(path1251), bytes);
+bool writeFileAtomic(std::string_view path1251, std::string_view bytes, Durability durability) {
+    return writeNativeFileAtomic(nativePath(path1251), bytes, durability);
 }

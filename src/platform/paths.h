@@ -30,9 +30,16 @@ std::string readerPath(std::string_view nativeUtf8, bool asFolder = false);
 // Reads a whole file; false when it cannot be opened or read.
 bool readFile(std::string_view path1251, std::string& bytes);
 
+// How hard a write insists on reaching the disk. Scratch files the reader rewrites for every
+// page ("tmp.htm") skip the flushes, which cost milliseconds per page on a busy disk; they are
+// still replaced atomically, so the viewer never reads half a file.
+enum class Durability { Durable, Scratch };
+
 // Writes a whole file atomically (temporary file in the same folder, then rename).
-bool writeFileAtomic(std::string_view path1251, std::string_view bytes);
+bool writeFileAtomic(std::string_view path1251, std::string_view bytes,
+                     Durability durability = Durability::Durable);
 
 // The same two on a native path (UTF-8), for files whose place is already native (the registry).
 bool readNativeFile(const std::string& nativeUtf8, std::string& bytes);
-bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes);
+bool writeNativeFileAtomic(const std::string& nativeUtf8, std::string_view bytes,
+                           Durability durability = Durability::Durable);

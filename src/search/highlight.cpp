@@ -218,7 +218,9 @@ std::string markHits(std::string_view page, const std::vector<HitSpan>& hits,
 }
 
 bool highlight(std::string_view page, const HighlightInputs& inputs, const std::string& outPath) {
-    if (inputs.empty()) return writeFileAtomic(outPath, page);
+    // The page is rewritten for every page shown: no flush to disk needed.
+    if (inputs.empty()) return writeFileAtomic(outPath, page, Durability::Scratch);
     const Blword forms = buildFormDictionary(inputs.lemmas);
-    return writeFileAtomic(outPath, markHits(page, findHits(page, inputs, forms), inputs.colourHtml));
+    return writeFileAtomic(outPath, markHits(page, findHits(page, inputs, forms), inputs.colourHtml),
+                           Durability::Scratch);
 }
