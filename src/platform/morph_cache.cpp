@@ -1,4 +1,5 @@
 #include "platform/morph_cache.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,16 +46,6 @@ std::string hex(uint64_t v) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
     return buf;
-}
-
-bool readWhole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    bytes = std::move(ss).str();
-    return true;
 }
 
 size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
@@ -239,7 +230,7 @@ std::string morphCacheKey(const MorphSources& src) {
     }
     for (const std::string* p : {&src.supplementPath, &src.overridesPath}) {
         std::string bytes;
-        if (!readWhole(*p, bytes)) return {};
+        if (!readNativeFile(*p, bytes)) return {};
         key.append("|").append(hex(hash64(bytes.data(), bytes.size())));
     }
     return key;

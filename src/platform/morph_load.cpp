@@ -1,27 +1,16 @@
 #include "platform/morph_load.h"
 
 #include "platform/morph_cache.h"
+#include "platform/paths.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #ifndef EBOOK_DATA_DIR
 #define EBOOK_DATA_DIR "data"
 #endif
 
 namespace {
-
-bool readWhole(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    bytes = std::move(ss).str();
-    return true;
-}
 
 std::string envOr(const char* name, const char* fallback) {
     const char* v = std::getenv(name);
@@ -45,7 +34,7 @@ std::string loadMorphTable(const MorphSources& src, MorphTable& out) {
     std::string aff, dic, sup, ovr;
     for (auto [path, bytes] : {std::pair{&src.affPath, &aff}, {&src.dicPath, &dic},
                                {&src.supplementPath, &sup}, {&src.overridesPath, &ovr}})
-        if (!readWhole(*path, *bytes)) return *path + ": cannot be read";
+        if (!readNativeFile(*path, *bytes)) return *path + ": cannot be read";
     AffixSet affix;
     if (std::string e = affix.parse(aff); !e.empty()) return src.affPath + ": " + e;
     Supplement supplement;
