@@ -27,6 +27,7 @@ int IndexProcess::load(const int32_t* terms, std::string_view indexBase) {
 void IndexProcess::setList(int j, std::string_view list) {
     if (j < 0 || j >= m_n) return;
     m_lists[j].assign(isNormalisedList(list) ? list : std::string_view());
+    m_lists[j].setAscending(documentsAscend(m_lists[j].view()));
 }
 
 inline void IndexProcess::enterRecord(int j, const char* rec) {
@@ -90,6 +91,101 @@ inline int IndexProcess::othersInWindow(int a) const {
 }
 
 void IndexProcess::run() {
+    if (runComplete()) return;
+    walk();
+}
+
+// Only clusters holding every term survive to the ranking, and such a cluster can only stand in a
+// document that holds every term. In such a document the walk reaches each term's first occurrence
+// there with every cursor in place (cursors only ever move to the next occurrence or the next
+// record), so its full clusters do not depend on the other documents. The first full cluster raises
+// best to n and empties the results, and afterwards only full clusters are recorded: when one
+// exists, the results are exactly the full clusters of the documents that hold every term, which
+// is what this computes. Without one, best and the results depend on every document, and the
+// whole walk runs instead. True when full clusters were found.
+bool IndexProcess::runComplete() {
+    if (m_n == 0) return false;
+    const char* rec[kMaxQueryTerms];
+    const char* end[kMaxQueryTerms];
+    for (int j = 0; j < m_n; ++j) {
+        if (m_lists[j].empty() || !m_lists[j].ascending()) return false;
+        rec[j] = m_lists[j].data();
+        end[j] = rec[j] + m_lists[j].size();
+    }
+    if (m_n == 1) {
+        // Every occurrence is a cluster of the one term: a record's clusters are its positions.
+        for (const char* r = rec[0]; r != end[0]; r += loadU32(r + 4)) {
+            const int32_t count = int32_t((loadU32(r + 4) - kRecordHeader) / 2);
+            m_results.push_back({int32_t(loadU32(r)), count}); // documents ascend: one run each
+            m_resultCount += size_t(count);
+        }
+        return true;
+    }
+    const uint32_t window = uint32_t(m_window);
+    for (;;) {
+        // Bring every term to the same document: the lowest one all of them hold from here on.
+        uint32_t doc = loadU32(rec[0]);
+        for (int j = 1, same = 1; same < m_n; j = j + 1 == m_n ? 0 : j + 1) {
+            const char*& r = rec[j];
+            uint32_t d;
+            while ((d = loadU32(r)) < doc) {
+                r += loadU32(r + 4);
+                if (r == end[j]) return finishComplete();
+            }
+            if (d > doc) {
+                doc = d;
+                same = 1;
+            } else {
+                ++same;
+            }
+        }
+        countFullClusters(rec, doc, window);
+        for (int j = 0; j < m_n; ++j) {
+            rec[j] += loadU32(rec[j] + 4);
+            if (rec[j] == end[j]) return finishComplete();
+        }
+    }
+}
+
+bool IndexProcess::finishComplete() {
+    if (m_resultCount == 0) return false;
+    m_best = m_n;
+    return true;
+}
+
+// The walk through one document holding every term, recording the occurrences whose window holds
+// all of them. Once a term has passed its last occurrence here no window can, so the walk stops.
+void IndexProcess::countFullClusters(const char* const* rec, uint32_t doc, uint32_t window) {
+    const char* p[kMaxQueryTerms];
+    const char* pe[kMaxQueryTerms];
+    uint32_t key[kMaxQueryTerms];
+    const int n = m_n;
+    for (int j = 0; j < n; ++j) {
+        p[j] = rec[j] + kRecordHeader;
+        pe[j] = rec[j] + loadU32(rec[j] + 4);
+        key[j] = loadU16(p[j]);
+    }
+    int32_t found = 0;
+    for (;;) {
+        // The smallest position, the lowest term among equals; the window holds every term when
+        // the largest position is at most the window after it.
+        int a = 0;
+        uint32_t most = key[0];
+        for (int j = 1; j < n; ++j) {
+            if (key[j] < key[a]) a = j;
+            most = std::max(most, key[j]);
+        }
+        found += most - key[a] <= window;
+        p[a] += 2;
+        if (p[a] == pe[a]) break;
+        key[a] = loadU16(p[a]);
+    }
+    if (found == 0) return;
+    m_results.push_back({int32_t(doc), found});
+    m_resultCount += size_t(found);
+}
+
+void IndexProcess::walk() {
     for (int j = 0; j < m_n; ++j) start(j);
     for (;;) {
         // Find a document in which at least best terms occur.

@@ -49,6 +49,10 @@ private:
     static constexpr uint64_t kDone = ~uint64_t(0);
     static uint64_t keyOf(uint32_t doc, uint16_t pos) { return (uint64_t(doc) << 16) | pos; }
 
+    bool runComplete();
+    bool finishComplete();
+    void countFullClusters(const char* const* rec, uint32_t doc, uint32_t window);
+    void walk();
     void start(int j);
     void nextDocument(int j);
     void nextPosition(int j);

@@ -61,9 +61,13 @@ bool normalisePostings(std::string_view block, PostingList& out) {
 
     // First pass: count the records and the short ones, checking every length on the way.
     size_t records = 0, shortRecords = 0;
+    bool ascending = true;
+    uint32_t lastDoc = 0;
     for (size_t off = 0; off < len;) {
         if (len - off < 4) return false;
         const uint32_t word = loadU32(b + off);
+        if (records > 0 && (word & 0xFFFFFF) <= lastDoc) ascending = false;
+        lastDoc = word & 0xFFFFFF;
         size_t n, head;
         if ((word >> 24) == 0xFF) {
             if (len - off < 6) return false;
@@ -98,6 +102,7 @@ bool normalisePostings(std::string_view block, PostingList& out) {
         o += kRecordHeader + 2 * n;
         off += head + 2 * n;
     }
+    out.setAscending(ascending);
     return true;
 }
 
@@ -108,6 +113,15 @@ bool isNormalisedList(std::string_view list) {
         if (recLen < kRecordHeader + 2 || recLen % 2 != 0 || recLen > list.size() - off)
             return false;
         off += recLen;
+    }
+    return true;
+}
+
+bool documentsAscend(std::string_view list) {
+    for (size_t off = 0; off < list.size();) {
+        const size_t next = off + loadU32(list.data() + off + 4);
+        if (next < list.size() && loadU32(list.data() + next) <= loadU32(list.data() + off)) return false;
+        off = next;
     }
     return true;
 }

@@ -40,22 +40,32 @@ public:
     PostingList& operator=(const PostingList&) = delete;
 
     void allocate(size_t size);
+    // Shortens the list to size bytes (at most its size).
+    void resize(size_t size) { m_size = size < m_size ? size : m_size; }
     void assign(std::string_view bytes) {
         allocate(bytes.size());
         if (m_size) std::memcpy(m_data, bytes.data(), m_size);
     }
-    void clear() { m_size = 0; }
+    void clear() {
+        m_size = 0;
+        m_ascending = false;
+    }
     char* data() { return m_data; }
     const char* data() const { return m_data; }
     size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
     std::string_view view() const { return {m_data, m_size}; }
+    // Whether the records' documents strictly ascend, as in every sound list; the evaluator's
+    // shortcuts rely on it and fall back to the plain walk for a list where they do not.
+    bool ascending() const { return m_ascending; }
+    void setAscending(bool a) { m_ascending = a; }
 
 private:
     void release();
     char* m_data = nullptr;
     size_t m_size = 0;
     size_t m_capacity = 0;
+    bool m_ascending = false;
 };
 
 // Converts a stored block into out. False, with out empty, when the block is damaged: a record
@@ -66,3 +76,6 @@ bool normalisePostings(std::string_view block, PostingList& out);
 // True when list is a well-formed normalised list (every record length even, at least one
 // position, inside the buffer). Lists made elsewhere are checked with it before they are walked.
 bool isNormalisedList(std::string_view list);
+
+// True when the documents of a well-formed normalised list strictly ascend.
+bool documentsAscend(std::string_view list);
