@@ -48,6 +48,8 @@ TEST(BuildErrors, StopWithFileAndLine) {
         {"unknown exercise", {{"b.htm", "<html><body>\n<p>Text</p>\n<a href=\"$exercise:two\">x</a></body></html>"}}, "b.htm:3:"},
         {"exam link to an exercise", {{"b.htm", "<html><body>\n\n<a href=\"$exam:one\">x</a></body></html>"}}, "b.htm:3:"},
         {"neither UTF-8 nor Windows-1251", {{"b.htm", "<html><body>\n<p>\xD0\xE0\n\x98</p></body></html>"}}, "b.htm:3:"},
+        {"extra page neither UTF-8 nor Windows-1251", {{"b.htm", "<html><body>\n<a href=\"c.htm\">c</a></body></html>"},
+                                                      {"c.htm", "<p>\xD0\xE0\n\n\x98</p>"}}, "c.htm:3:"},
         {"NUL byte", {{"b.htm", std::string("<html>\n\n<body>\0</body></html>", 27)}}, "b.htm:3:"},
         {"first entry without a page", {{"bookmake.txt", withLine(d.substr(0, d.find("* Проба | a.htm")), "", "") + "* Проба\n** Глава | a.htm\n"
                                                           + "[exercise one]\nquestion = q\nanswer = 1\n"}}, "bookmake.txt:7:"},

@@ -41,6 +41,29 @@ std::string percentDecoded(std::string_view s) {
     return out;
 }
 
+// A book file as seen from a book folder: ("a/b", "a/c/d.gif") -> "../c/d.gif".
+std::string relativePath(std::string_view fromFolder, std::string_view to) {
+    auto split = [](std::string_view s) {
+        std::vector<std::string_view> parts;
+        while (!s.empty()) {
+            const size_t slash = s.find('/');
+            parts.push_back(s.substr(0, slash));
+            s = slash == std::string_view::npos ? std::string_view() : s.substr(slash + 1);
+        }
+        return parts;
+    };
+    const std::vector<std::string_view> from = split(fromFolder), path = split(to);
+    size_t common = 0;
+    while (common < from.size() && common + 1 < path.size() && from[common] == path[common]) ++common;
+    std::string out;
+    for (size_t i = common; i < from.size(); ++i) out += "../";
+    for (size_t i = common; i < path.size(); ++i) {
+        out += path[i];
+        if (i + 1 < path.size()) out += '/';
+    }
+    return out;
+}
+
 // Names the book keeps for its own files in the pages folder.
 template <class Line>
 void checkNotReserved(const std::string& rel, const std::string& origin, const Line& line) {
@@ -70,10 +93,12 @@ public:
     }
 
     BookPages run() {
-        if (m_book.layout == Layout::SingleStore)
+        if (m_book.layout == Layout::SingleStore) {
             singleStore();
-        else
+            writePages(nullptr);
+        } else {
             pageFiles();
+        }
         return std::move(m_result);
     }
 
@@ -217,8 +242,6 @@ private:
     // ---- page-file layout ----
 
     void pageFiles() {
-        std::deque<std::string> queue;
-        std::set<std::string> queued;
         std::map<std::string, std::string> written;
         for (const ContentsEntry& e : m_book.contents) {
             std::string line;
@@ -228,24 +251,13 @@ private:
                     throw BuildError(m_book.file, e.line, "a page name with its anchor is at most 254 bytes");
                 if (("tree/" + e.page).size() > 255)
                     throw BuildError(m_book.file, e.line, "a page name is at most 250 bytes");
-                if (queued.insert(e.page).second) queue.push_back(e.page);
+                queuePage(e.page, "out/tree/" + e.page);
                 if (!e.anchor.empty() && !findAnchor(load(e.page), e.anchor))
                     warn(m_book.file, e.line, "no anchor \"" + e.anchor + "\" in " + e.page);
             }
             m_result.pageLines.push_back(line);
         }
-        m_extraPages = [&](const std::string& page) {
-            if (queued.insert(page).second) queue.push_back(page);
-        };
-        while (!queue.empty()) {
-            const std::string page = queue.front();
-            queue.pop_front();
-            const Loaded& l = load(page);
-            std::string text = rewriteLinks(l.text, page, -1, 1);
-            m_out.write("out/tree/" + page, text);
-            written.emplace(page, std::move(text));
-        }
-        m_extraPages = nullptr;
+        writePages(&written);
         std::set<std::string> documented;
         for (size_t i = 0; i < m_book.contents.size(); ++i) {
             const ContentsEntry& e = m_book.contents[i];
@@ -261,6 +273,93 @@ private:
         }
     }
 
+    // ---- pages written as files ----
+
+    // Queues a page for writing to a book path, once per path.
+    void queuePage(const std::string& page, const std::string& target) {
+        if (m_pageTargets.insert(target).second) m_pageJobs.push_back({page, target});
+    }
+
+    // Writes the queued pages, and those their links add, converted like the contents pages.
+    // Pages under out\tree\ are the reader's page files; any other page (single-store extra
+    // pages, page-file documents) is opened by the system, from where it lies in the book.
+    // `written` receives the reader's page files by source page.
+    void writePages(std::map<std::string, std::string>* written) {
+        while (!m_pageJobs.empty()) {
+            const PageJob job = m_pageJobs.front();
+            m_pageJobs.pop_front();
+            const Loaded& l = load(job.page);
+            const bool reader = m_book.layout == Layout::PageFile && job.target.starts_with("out/tree/");
+            std::string text = reader ? rewriteLinks(l.text, job.page, -1, 1)
+                                      : relativeLinks(l.text, job.page, job.target);
+            m_out.write(job.target, text);
+            if (reader && written) written->emplace(job.page, std::move(text));
+        }
+    }
+
+    // Every source file the book takes goes through here: pages are converted, other files
+    // copied as they are. False when the source has no such file.
+    bool place(const std::string& rel, const std::string& target) {
+        if (!isHtmlName(rel)) return m_out.copy(rel, target);
+        if (!m_out.sourceHas(rel)) return false;
+        queuePage(rel, target);
+        return true;
+    }
+
+    // Where a file that a page names lands in the book; `linked` for link targets (documents
+    // and sound files have folders of their own), not for pictures.
+    std::string fileTarget(const std::string& rel, const std::string& page, const LineOf& line, bool linked) {
+        const bool doc = !m_book.docs.empty() && rel.starts_with(m_book.docs + "/");
+        if (m_book.layout == Layout::PageFile)
+            return linked && doc && m_book.pelvar == 0 ? "out/" + rel : "out/tree/" + rel;
+        // The reader opens documents from the pages folder, and sound files from its "docs"
+        // folder by file name alone.
+        std::string target = rel;
+        if (linked && lowerCp1251(rel).ends_with(".mp3"))
+            target = "docs/" + rel.substr(rel.rfind('/') + 1);
+        else if (linked && doc)
+            target = "docs/" + rel.substr(m_book.docs.size() + 1);
+        if (!target.starts_with("docs/")) checkNotReserved(target, page, line);
+        return target;
+    }
+
+    // Links and pictures of a page the system opens: the files are placed as for any page, and
+    // named relative to the page's own place in the book. Task links, anchors and addresses stay.
+    std::string relativeLinks(std::string_view html, const std::string& page, const std::string& target) {
+        const std::string folder = folderOf(page);
+        const std::string here = folderOf(target);
+        return rewriteAttributes(html, [&](const HtmlTag& tag, const HtmlAttribute& a)
+                                           -> std::optional<std::string> {
+            const bool linked = a.name == "href" && (tag.name == "a" || tag.name == "area" || tag.name == "link");
+            const bool picture = (a.name == "src" && (tag.name == "img" || tag.name == "input")) ||
+                                 a.name == "background";
+            const std::string& v = a.value;
+            if ((!linked && !picture) || v.empty() || v[0] == '$' || v[0] == '#' ||
+                v.find(':') != std::string::npos || containsNoCase(v, "http") || containsNoCase(v, "mailto"))
+                return std::nullopt;
+            const LineOf line{html, a.valueStart, 1};
+            const size_t hash = linked ? v.find('#') : std::string::npos;
+            std::string rel;
+            if (!joinSourcePath(folder, percentDecoded(v.substr(0, hash)), rel)) {
+                warn(page, line, "the link " + v + " leads outside the source folder");
+                return std::nullopt;
+            }
+            std::string to;
+            if (m_contentsPages.count(rel)) {
+                // A page of the store has no file of its own.
+                if (m_book.layout == Layout::SingleStore) return std::nullopt;
+                to = "out/tree/" + rel;
+            } else {
+                to = fileTarget(rel, page, line, linked);
+                if (!place(rel, to)) {
+                    if (m_missing.insert(rel).second) warn(page, line, "missing file " + v + " (named once)");
+                    return std::nullopt;
+                }
+            }
+            return relativePath(here, to) + (hash == std::string::npos ? "" : v.substr(hash));
+        });
+    }
+
     // ---- links and pictures ----
 
     std::string rewriteLinks(std::string_view html, const std::string& page, int entry, int firstLine) {
@@ -269,7 +368,9 @@ private:
         return rewriteAttributes(html, [&](const HtmlTag& tag, const HtmlAttribute& a)
                                            -> std::optional<std::string> {
             const LineOf line{html, a.valueStart, firstLine};
-            if (a.name == "href" && (tag.name == "a" || tag.name == "area"))
+            // A <link> to a page (next, previous, up) names a page, not a file to copy.
+            if (a.name == "href" && (tag.name == "a" || tag.name == "area" ||
+                                     (tag.name == "link" && isHtmlName(a.value.substr(0, a.value.find('#'))))))
                 return link(a.value, page, folder, entry, line);
             // Pictures, backgrounds and style sheets are files beside the pages.
             if ((a.name == "src" && (tag.name == "img" || tag.name == "input")) ||
@@ -288,9 +389,7 @@ private:
             warn(page, line, "the picture " + src + " lies outside the source folder");
             return std::nullopt;
         }
-        const bool single = m_book.layout == Layout::SingleStore;
-        if (single) checkNotReserved(rel, page, line);
-        if (!m_out.copy(rel, single ? rel : "out/tree/" + rel)) {
+        if (!place(rel, fileTarget(rel, page, line, false))) {
             if (m_missing.insert(rel).second) warn(page, line, "missing file " + src + " (named once)");
             return std::nullopt;
         }
@@ -347,32 +446,21 @@ private:
             return std::nullopt;
         }
         if (single) {
-            // The reader opens documents from the pages folder, and sound files from its
-            // "docs" folder by file name alone.
-            std::string target = rel;
-            if (lowerCp1251(rel).ends_with(".mp3"))
-                target = "docs/" + rel.substr(rel.rfind('/') + 1);
-            else if (doc)
-                target = "docs/" + rel.substr(m_book.docs.size() + 1);
-            if (!target.starts_with("docs/")) checkNotReserved(target, page, line);
-            m_out.copy(rel, target);
+            const std::string target = fileTarget(rel, page, line, true);
+            place(rel, target);
             if (!anchor.empty())
                 warn(page, line, "the anchor of " + href + " is dropped: a document opens whole");
             return target;
         }
         if (doc && m_book.pelvar == 0) {
             // Documents lie under out\ beside the tree; the reader opens "..\..\" links there.
-            m_out.copy(rel, "out/" + rel);
+            place(rel, fileTarget(rel, page, line, true));
             std::string back = "..\\..\\" + rel;
             for (char& c : back)
                 if (c == '/') c = '\\';
             return back;
         }
-        if (isHtmlName(rel) && m_extraPages) {
-            m_extraPages(rel);
-        } else {
-            m_out.copy(rel, "out/tree/" + rel);
-        }
+        place(rel, fileTarget(rel, page, line, true));
         if (m_book.pelvar != 0) return std::nullopt;
         return rel + (anchor.empty() ? "" : "#" + anchor);
     }
@@ -383,7 +471,12 @@ private:
     std::map<std::string, int> m_contentsPages;
     std::map<std::string, Loaded> m_loaded;
     std::map<std::string, int> m_anchorEntry; // "page#anchor" -> entry
-    std::function<void(const std::string&)> m_extraPages;
+    struct PageJob {
+        std::string page;   // source path
+        std::string target; // book path
+    };
+    std::deque<PageJob> m_pageJobs;
+    std::set<std::string> m_pageTargets;
     std::set<std::string> m_missing; // reported once each
     BookPages m_result;
 };

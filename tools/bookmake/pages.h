@@ -1,6 +1,7 @@
 // Pages: every contents page converted to Windows-1251, its links and pictures rewritten for the
 // reader, and laid out as the book's layout wants (one page store cut into entry ranges, or page
-// files under out\tree\). Also the documents the index and the glossaries are built from.
+// files under out\tree\); every other page they link to written as a converted file with its
+// pictures. Also the documents the index and the glossaries are built from.
 #pragma once
 
 #include "description.h"

@@ -1,10 +1,9 @@
 #include "sourcetext.h"
 
 #include "error.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
-#include <fstream>
-#include <sstream>
 #include <unordered_map>
 #include <vector>
 
@@ -107,15 +106,7 @@ std::string toCp1251(std::string_view bytes, const std::string& name) {
 }
 
 bool readBytes(const std::filesystem::path& file, std::string& bytes) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) return false;
-    bytes = std::move(ss).str();
-    return true;
+    return readNativeFile(file.string(), bytes);
 }
 
 std::string readSourceText(const std::filesystem::path& file, const std::string& name) {
