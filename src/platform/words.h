@@ -1,8 +1,13 @@
 // How the reader counts words in a page. The indexer, the highlighter and the word search must
 // agree on it exactly, or a page found by search shows no highlight: a counted word is a maximal
-// run of word letters (isWordLetter: Cyrillic and Ё/ё) of 3 or more bytes; counting starts at
-// "<BODY" (any letter case) when the page has it, at 0 otherwise; markup is not told apart from
-// text. Ordinals start at 1.
+// run of word letters (isWordLetter: Cyrillic and Ё/ё) of 3 or more bytes outside markup;
+// counting starts at "<BODY" (any letter case) when the page has it, at 0 otherwise. Ordinals
+// start at 1.
+//
+// Markup is skipped: a "<" followed by a Latin letter, "/", "!" or "?" opens a tag that ends at the
+// next ">" ("<!--" at the next "-->"); a "<" without its end is plain text. Words inside tags
+// (attribute values, link targets) are not shown to the reader and no highlight can be written
+// into a tag, so counting them would let search find pages that then show no hit.
 #pragma once
 
 #include "platform/text.h"
@@ -16,13 +21,23 @@ inline constexpr size_t kMinCountedWord = 3;
 // Offset of the first "<BODY" ignoring letter case, or 0.
 size_t countedTextStart(std::string_view page);
 
+// Where the markup that opens at page[i] (a "<") ends: the offset after it, or i when page[i]
+// does not open a tag.
+size_t skipTag(std::string_view page, size_t i);
+
 // Calls f(start, length, ordinal) for every counted word of page[from..].
 template <class F> void forEachCountedWord(std::string_view page, size_t from, F&& f) {
     uint32_t ordinal = 0;
     size_t i = from;
     const size_t n = page.size();
     while (i < n) {
-        if (!isWordLetter(static_cast<unsigned char>(page[i]))) {
+        const unsigned char c = static_cast<unsigned char>(page[i]);
+        if (c == '<') {
+            const size_t end = skipTag(page, i);
+            i = end > i ? end : i + 1;
+            continue;
+        }
+        if (!isWordLetter(c)) {
             ++i;
             continue;
         }

@@ -162,25 +162,13 @@ Blword buildFormDictionary(const std::vector<int32_t>& lemmas) {
 }
 
 std::vector<HitSpan> findHits(std::string_view page, const HighlightInputs& inputs,
-                              const Blword& forms, size_t* insideTags) {
+                              const Blword& forms) {
     std::vector<HitSpan> spans;
-    if (insideTags) *insideTags = 0;
     if (inputs.empty()) return spans;
     const std::string upper = upperCp1251(page);
 
     std::vector<Hit> hits;
-    if (!inputs.lemmas.empty()) {
-        if (!findLemmaHits(upper, inputs.lemmas, forms, hits)) return spans;
-        // Hits inside a tag (an attribute value, a link target) count for the groups like the
-        // index counts them, but marking them would break the tag.
-        TagTest tag(upper);
-        for (Hit& h : hits) {
-            if (h.mark && tag.inside(h.start)) {
-                h.mark = false;
-                if (insideTags) ++*insideTags;
-            }
-        }
-    }
+    if (!inputs.lemmas.empty() && !findLemmaHits(upper, inputs.lemmas, forms, hits)) return spans;
     findLiteralHits(upper, inputs.literals, hits);
     if (hits.empty()) return spans;
 

@@ -34,11 +34,10 @@ struct HitSpan {
 Blword buildFormDictionary(const std::vector<int32_t>& lemmas);
 
 // The hits to mark, in page order, without overlaps. forms holds the forms of inputs.lemmas
-// (buildFormDictionary); forms of other lemmas in it are not looked for.
-// insideTags, when given, receives the number of lemma hits that qualified but stand inside a
-// tag, where markup cannot go.
+// (buildFormDictionary); forms of other lemmas in it are not looked for. Lemma hits are never
+// inside a tag: the shared word rule does not count words there.
 std::vector<HitSpan> findHits(std::string_view page, const HighlightInputs& inputs,
-                              const Blword& forms, size_t* insideTags = nullptr);
+                              const Blword& forms);
 
 // The page with the hits wrapped in anchors, colour and arrows.
 std::string markHits(std::string_view page, const std::vector<HitSpan>& hits,

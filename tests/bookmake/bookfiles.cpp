@@ -4,6 +4,7 @@
 #include "support/testenv.h"
 
 #include <QProcess>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -157,6 +158,16 @@ std::vector<CountedWord> countWords(std::string_view page, bool fromBody) {
     std::vector<CountedWord> words;
     uint32_t ordinal = 0;
     while (i < upper.size()) {
+        // Markup: "<" + Latin letter, "/", "!" or "?" up to ">" ("<!--" up to "-->"), when closed.
+        if (upper[i] == '<' && i + 1 < upper.size() &&
+            ((upper[i + 1] >= 'A' && upper[i + 1] <= 'Z') || std::strchr("/!?", upper[i + 1]))) {
+            const bool comment = upper.compare(i, 4, "<!--") == 0;
+            const size_t end = comment ? upper.find("-->", i + 4) : upper.find('>', i + 1);
+            if (end != std::string::npos) {
+                i = end + (comment ? 3 : 1);
+                continue;
+            }
+        }
         if (!letter(static_cast<unsigned char>(upper[i]))) {
             ++i;
             continue;

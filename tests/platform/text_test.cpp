@@ -86,3 +86,23 @@ TEST(Words, CountsRunsOfThreeOrMoreLettersFromBody) {
     EXPECT_EQ(ordinals, (std::vector<uint32_t>{1, 2, 3, 4}));
     EXPECT_EQ(countedTextStart(w1251("без тела")), 0u);
 }
+
+TEST(Words, SkipsMarkup) {
+    struct Row { const char* what; const char* page; std::vector<std::string> words; };
+    const Row rows[] = {
+        {"attribute values and tag names", "<img alt=\"кот\" title='пес'>дом</a>", {"дом"}},
+        {"a comment, even with > inside", "<!-- кот > пес -->дом", {"дом"}},
+        {"a < that opens no tag is text", "кот <пес> 3 < 4 дом", {"кот", "пес", "дом"}},
+        {"a tag without its end is text", "кот <a href=лес", {"кот", "лес"}},
+        {"an unclosed comment is text", "кот <!-- пес", {"кот", "пес"}},
+        {"the body tag itself", "<body bgcolor=\"сад\">дом", {"дом"}},
+    };
+    for (const Row& r : rows) {
+        const std::string page = w1251(r.page);
+        std::vector<std::string> words;
+        forEachCountedWord(page, 0, [&](size_t s, size_t len, uint32_t) {
+            words.push_back(cp1251ToUtf8(page.substr(s, len)));
+        });
+        EXPECT_EQ(words, r.words) << r.what;
+    }
+}

@@ -95,9 +95,11 @@ TEST(Highlight, LemmaPhase) {
         {"the repeated window has its limit too; one lemma of two is too few", "<BODY>кот раз два три четыре пять пес", {kCat, kDog, kCat}, {}},
         {"an unknown lemma highlights nothing", "<BODY>кот", {77}, {}},
         {"ё is a letter and matches е", "<BODY>ёжик, ЁЖИК и ежик; л ёжик", {kHedgehog}, {"ёжик", "ЁЖИК", "ежик", "ёжик"}},
-        {"a word inside a tag counts but is not marked", "<BODY><img alt=\"кот\"> кот <a href=\"кот.htm\">x</a>",
+        {"a word inside a tag is neither counted nor marked", "<BODY><img alt=\"кот\"> кот <a href=\"кот.htm\">x</a>",
          {kCat}, {"кот"}},
-        {"a word in an attribute still joins a group", "<BODY><img alt=\"кот\"> пес", {kCat, kDog}, {"пес"}},
+        {"a word in an attribute joins no group", "<BODY><img alt=\"кот\"> пес", {kCat, kDog}, {}},
+        {"words in a tag do not part a group", "<BODY>кот <img alt=\"раз два три четыре пять\"> пес", {kCat, kDog},
+         {"кот", "пес"}},
     };
     for (const Case& c : cases) EXPECT_EQ(marked(w1251(c.page), lemmas(c.lemmas)), c.want) << c.what;
 }
