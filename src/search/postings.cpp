@@ -62,7 +62,8 @@ bool normalisePostings(std::string_view block, PostingList& out) {
     // One pass into a buffer large enough for any block of this size: a record of n positions
     // takes at least 4 + 2n bytes stored and 8 + 2n normalised, at most 5/3 of its stored size.
     // The list's size is then the exact sum of its records.
-    out.allocate(len + (len * 2 + 2) / 3);
+    // 16 more bytes let short position runs be copied in one fixed-size move.
+    out.allocate(len + (len * 2 + 2) / 3 + 16);
     char* const start = out.data();
     char* o = start;
     bool ascending = true;
@@ -94,7 +95,10 @@ bool normalisePostings(std::string_view block, PostingList& out) {
         }
         storeU32(o, doc);
         storeU32(o + 4, uint32_t(kRecordHeader + 2 * n));
-        std::memcpy(o + kRecordHeader, b + off + head, 2 * n);
+        if (2 * n <= 16 && len - off - head >= 16)
+            std::memcpy(o + kRecordHeader, b + off + head, 16); // the excess is overwritten or past the list
+        else
+            std::memcpy(o + kRecordHeader, b + off + head, 2 * n);
         o += kRecordHeader + 2 * n;
         off += head + 2 * n;
     }
