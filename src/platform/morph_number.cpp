@@ -30,10 +30,7 @@ std::string LemmaNumbers::parse(std::string_view text) {
         ++lineNo;
         if (const size_t hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-            line.remove_suffix(1);
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-            line.remove_prefix(1);
+        line = trimLine(line);
         if (line.empty()) continue;
         const std::string where = "line " + std::to_string(lineNo) + ": ";
         const size_t space = line.find_first_of(" \t");

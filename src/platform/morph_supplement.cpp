@@ -5,13 +5,6 @@
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // A supplement word must be something the page scanner can count: word letters only, and short
 // enough for the library's 256-byte buffers.
 bool isWord(std::string_view w) {
@@ -36,7 +29,7 @@ std::string Supplement::parse(std::string_view text) {
         ++lineNo;
         if (const size_t hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
-        line = trim(line);
+        line = trimLine(line);
         if (line.empty()) continue;
         const std::string where = "line " + std::to_string(lineNo) + ": ";
         bool ok = true;
@@ -55,7 +48,7 @@ std::string Supplement::parse(std::string_view text) {
         }
         SupplementLexeme lx;
         lx.line = lineNo;
-        lx.lemma = std::string(trim(std::string_view(cp).substr(0, colon)));
+        lx.lemma = std::string(trimLine(std::string_view(cp).substr(0, colon)));
         if (!isWord(lx.lemma)) return where + "the lemma must be one word of letters";
         std::string_view rest = std::string_view(cp).substr(colon + 1);
         size_t i = 0;

@@ -36,6 +36,14 @@ int readDecimal(std::string_view s);
 // printed with ё are found.
 inline bool isWordLetter(unsigned char c) { return c >= 0xC0 || c == 0xA8 || c == 0xB8; }
 
+// A line of a data file without its surrounding spaces and tabs and a trailing CR.
+inline std::string_view trimLine(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
 // Ё/ё folded to Е/е; used wherever two spellings of one word must compare equal.
 inline unsigned char foldYo(unsigned char c) { return c == 0xA8 ? 0xC5 : c == 0xB8 ? 0xE5 : c; }
 

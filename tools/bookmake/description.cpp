@@ -11,13 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool readNumber(std::string_view s, int& out) {
     if (s.empty() || s.size() > 6) return false;
     out = 0;
@@ -41,7 +34,7 @@ public:
             size_t end = m_text.find('\n', pos);
             if (end == std::string::npos) end = m_text.size();
             ++m_line;
-            line(trim(std::string_view(m_text).substr(pos, end - pos)));
+            line(trimLine(std::string_view(m_text).substr(pos, end - pos)));
             pos = end + 1;
         }
         finishSection();
@@ -67,8 +60,8 @@ private:
         }
         const size_t eq = s.find('=');
         if (eq == std::string_view::npos) fail("expected key = value");
-        const std::string key = lowerCp1251(trim(s.substr(0, eq)));
-        const std::string_view value = trim(s.substr(eq + 1));
+        const std::string key = lowerCp1251(trimLine(s.substr(0, eq)));
+        const std::string_view value = trimLine(s.substr(eq + 1));
         if (!m_seen.insert(key).second && key != "font") fail("\"" + key + "\" given twice");
         if (m_section == Section::Book) return bookKey(key, value);
         if (m_section == Section::Exam) {
@@ -82,11 +75,11 @@ private:
     void header(std::string_view s) {
         if (s.back() != ']') fail("a section header ends with ]");
         finishSection();
-        const std::string_view inner = trim(s.substr(1, s.size() - 2));
+        const std::string_view inner = trimLine(s.substr(1, s.size() - 2));
         const size_t space = inner.find(' ');
         const std::string kind = lowerCp1251(inner.substr(0, space));
         const std::string name =
-            space == std::string_view::npos ? std::string() : std::string(trim(inner.substr(space)));
+            space == std::string_view::npos ? std::string() : std::string(trimLine(inner.substr(space)));
         m_seen.clear();
         m_sectionLine = m_line;
         if (kind == "book" || kind == "contents" || kind == "glossary") {
@@ -163,11 +156,11 @@ private:
         ContentsEntry e;
         e.line = m_line;
         e.depth = int(stars) - 1;
-        std::string_view rest = trim(s.substr(stars));
+        std::string_view rest = trimLine(s.substr(stars));
         const size_t bar = rest.rfind('|');
         if (bar != std::string_view::npos) {
-            std::string_view target = trim(rest.substr(bar + 1));
-            rest = trim(rest.substr(0, bar));
+            std::string_view target = trimLine(rest.substr(bar + 1));
+            rest = trimLine(rest.substr(0, bar));
             const size_t hash = target.find('#');
             if (hash != std::string_view::npos) {
                 e.anchor = target.substr(hash + 1);
@@ -208,7 +201,7 @@ private:
         TaskText t;
         t.line = m_line;
         if (!value.empty() && value[0] == '@') {
-            const std::string path = sourcePath(trim(value.substr(1)), "a text file");
+            const std::string path = sourcePath(trimLine(value.substr(1)), "a text file");
             if (!fs::is_regular_file(nativeSource(m_root, path))) fail("missing text file " + path);
             t.folder = folderOf(path);
             t.origin = path;
